@@ -1,0 +1,43 @@
+# Helpers shared by every folder's CMakeLists.txt.
+
+# Precompiled headers: the Qt headers every translation unit of a target pulls in.
+set(RLX_PCH_CORE <QString> <QStringList> <QVariant> <QList> <QHash> <QObject> <memory> <vector> <functional> <optional>)
+set(RLX_PCH_WIDGETS ${RLX_PCH_CORE} <QWidget> <QDialog> <QLabel> <QPushButton> <QComboBox> <QLineEdit> <QMenuBar> <QMainWindow> <QTimer>)
+
+# rlx_pch(target CORE|WIDGETS)
+function(rlx_pch target kind)
+  if(RLX_NO_PCH)
+    return()
+  endif()
+  if(kind STREQUAL "WIDGETS")
+    target_precompile_headers(${target} PRIVATE ${RLX_PCH_WIDGETS})
+  else()
+    target_precompile_headers(${target} PRIVATE ${RLX_PCH_CORE})
+  endif()
+endfunction()
+
+# rlx_add_test(name SOURCES a_test.cpp ... LIBS lib ... [ENV VAR=VALUE ...] [TIMEOUT s])
+# A GoogleTest executable whose main() starts an offscreen QApplication, the
+# registry stand-in and the scripted UI services; every test case becomes one ctest test.
+function(rlx_add_test name)
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
+  if(NOT RLX_BUILD_TESTS)
+    return()
+  endif()
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE rlx_test_support ${T_LIBS} GTest::gtest GTest::gmock)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 120)
+  endif()
+  # The test main() sets the offscreen platform and knows the source and
+  # build folders; ENV adds variables of the test's own.
+  set(_props TIMEOUT ${T_TIMEOUT} LABELS unit)
+  if(T_ENV)
+    list(APPEND _props ENVIRONMENT "${T_ENV}")
+  endif()
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES ${_props})
+endfunction()

@@ -1,0 +1,20 @@
+#pragma once
+// The maker's device resource files: installing them (and the two external
+// interface files) into the LonWorks tree with the resource catalog updated,
+// and reading the LonMark object names out of the language file at run time.
+
+#include <QString>
+
+namespace device_resources {
+
+// L: the "LonWorks Path" value of the machine key "SOFTWARE\LonWorks" ("" when unset).
+QString LonWorksPath();
+
+// Fills the six LonMark object names of the process-wide state.
+void LoadObjectNames();
+
+// Copies the resource and XIF files and registers the resource directory in
+// the catalog. True when the catalog was updated.
+bool InstallDeviceResources();
+
+}  // namespace device_resources

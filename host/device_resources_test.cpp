@@ -1,0 +1,192 @@
+#include "host/device_resources.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+
+#include "host/ldrf.h"
+#include "host/mmain.h"
+#include "host/registration.h"
+#include "lonworks/device_resources/ldrf_standin.h"
+#include "platform/registry.h"
+#include "tests/support/scripted_ui.h"
+#include "tests/support/test_env.h"
+
+using testing_support::scriptedUi;
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+class DeviceResources : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ldrf::setFactory(&factory_);
+    programFolder_ = env_.scratch() + "/program";
+    const QString src = testing_support::TestEnv::sourceDir() + "/resources";
+    QDir().mkpath(programFolder_ + "/xif");
+    QDir().mkpath(programFolder_ + "/Resource");
+    for (const char* f : {"xif/Rlxtlc32.xif", "xif/Rlxtlc20.xif", "Resource/Zev.enu", "Resource/Zev.fmt",
+                             "Resource/Zev.fpt", "Resource/Zev.typ"})
+      ASSERT_TRUE(QFile::copy(src + "/" + f, programFolder_ + "/" + f)) << f;
+    registration::SetProgramFolder(programFolder_);
+  }
+  void TearDown() override {
+    registration::SetProgramFolder(QString());
+    ldrf::setFactory(nullptr);
+  }
+  QStringList catalog(const QString& lonworks) {
+    QStringList lines = QString::fromUtf8(readAll(lonworks + "/Types/ldrf.cat")).split('\n', Qt::SkipEmptyParts);
+    if (!lines.isEmpty())
+      lines.removeFirst();
+    return lines;
+  }
+
+  testing_support::TestEnv env_;
+  lonworks::LdrfStandInFactory factory_;
+  QString programFolder_;
+};
+
+TEST_F(DeviceResources, InstallCopiesFilesAndRegistersTheResourceDirectory) {
+  const QString L = env_.makeLonWorksTree();
+  QFile stale(L + "/Import/Rlxtlc32.XFB");
+  ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+  stale.close();
+  EXPECT_TRUE(device_resources::InstallDeviceResources());
+  EXPECT_TRUE(scriptedUi().boxes().isEmpty()) << scriptedUi().boxTexts().join("|").toStdString();
+  EXPECT_EQ(readAll(L + "/Import/Rlxtlc32.xif"), readAll(programFolder_ + "/xif/Rlxtlc32.xif"));
+  EXPECT_EQ(readAll(L + "/Import/Rlxtlc20.xif"), readAll(programFolder_ + "/xif/Rlxtlc20.xif"));
+  EXPECT_FALSE(QFile::exists(L + "/Import/Rlxtlc32.XFB"));
+  for (const char* f : {"Zev.enu", "Zev.fmt", "Zev.fpt", "Zev.typ"})
+    EXPECT_EQ(readAll(L + "/Types/User/Zev/" + f), readAll(programFolder_ + "/Resource/" + f)) << f;
+  EXPECT_EQ(catalog(L), QStringList{L + "\\types\\user\\ZEV\\"});
+
+  // A second run removes and re-adds the directory rather than listing it twice.
+  EXPECT_TRUE(device_resources::InstallDeviceResources());
+  EXPECT_EQ(catalog(L), QStringList{L + "\\types\\user\\ZEV\\"});
+}
+
+TEST_F(DeviceResources, ExistingUserFolderInCapitalsIsReused) {
+  const QString L = env_.makeLonWorksTree();
+  QDir(L + "/Types").removeRecursively();
+  ASSERT_TRUE(QDir().mkpath(L + "/TYPES/USER/ZEV"));
+  EXPECT_TRUE(device_resources::InstallDeviceResources());
+  QStringList top = QDir(L).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+  top.sort();
+  EXPECT_EQ(top, (QStringList{"Import", "TYPES", "bin"}));
+  EXPECT_EQ(QDir(L + "/TYPES").entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList{"USER"});
+  EXPECT_TRUE(QFile::exists(L + "/TYPES/USER/ZEV/Zev.enu"));
+}
+
+TEST_F(DeviceResources, ObsoleteRlximDirectoryLeavesCatalogAndDisk) {
+  const QString L = env_.makeLonWorksTree();
+  const QString old = L + "/Types/User/Zev/Rlxim";
+  ASSERT_TRUE(QDir().mkpath(old));
+  QFile f(old + "/old.typ");
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.close();
+  QFile cat(L + "/Types/ldrf.cat");
+  ASSERT_TRUE(cat.open(QIODevice::WriteOnly));
+  cat.write(QString("LDRF-CATALOG 1\nC:\\Other\\\n" + L + "\\types\\User\\Zev\\Rlxim\\\n").toUtf8());
+  cat.close();
+  EXPECT_TRUE(device_resources::InstallDeviceResources());
+  EXPECT_FALSE(QFile::exists(old));
+  EXPECT_EQ(catalog(L), (QStringList{"C:\\Other\\", L + "\\types\\user\\ZEV\\"}));
+}
+
+TEST_F(DeviceResources, MissingExplicitXifGivesOneCopyErrorAndGoesOn) {
+  const QString L = env_.makeLonWorksTree();
+  QFile::remove(programFolder_ + "/xif/Rlxtlc20.xif");
+  EXPECT_TRUE(device_resources::InstallDeviceResources());
+  ASSERT_EQ(scriptedUi().boxes().size(), 1);
+  const auto& box = scriptedUi().boxes().front();
+  EXPECT_EQ(box.text, "Unable to find file " + registration::ProgramFolder() + "\\xif\\Rlxtlc20.xif");
+  EXPECT_EQ(box.title, "File Copy Error");
+  EXPECT_EQ(scriptedUi().beeps(), 1);
+  EXPECT_TRUE(QFile::exists(L + "/Import/Rlxtlc32.xif"));
+  EXPECT_TRUE(QFile::exists(L + "/Types/User/Zev/Zev.typ"));
+  EXPECT_EQ(catalog(L).size(), 1);
+}
+
+TEST_F(DeviceResources, UnreadableCatalogReportsDeviceResourceError) {
+  const QString L = env_.makeLonWorksTree();
+  QFile cat(L + "/Types/ldrf.cat");
+  ASSERT_TRUE(cat.open(QIODevice::WriteOnly));
+  cat.write("not a catalog\n");
+  cat.close();
+  EXPECT_FALSE(device_resources::InstallDeviceResources());
+  ASSERT_EQ(scriptedUi().boxes().size(), 1);
+  EXPECT_EQ(scriptedUi().boxes().front().text, "Device Resource file error");
+  EXPECT_EQ(scriptedUi().boxes().front().title, "Error");
+  EXPECT_EQ(scriptedUi().beeps(), 1);
+}
+
+TEST_F(DeviceResources, NoLonWorksPathInstallsNothing) {
+  EXPECT_FALSE(device_resources::InstallDeviceResources());
+  EXPECT_TRUE(scriptedUi().boxes().isEmpty());
+  device_resources::LoadObjectNames();
+  EXPECT_EQ(MMain.InternalModemObjectName, "NoRegEntry");
+  EXPECT_EQ(MMain.ExternalModem1ObjectName, "");
+  EXPECT_EQ(MMain.ExternalModemBaseName, "");
+}
+
+TEST_F(DeviceResources, UnusualLonWorksPathsWork) {
+  const QString L = env_.makeLonWorksTree("Lon Works 'q' \"dq\" ünïcode " + QString(120, u'x'));
+  EXPECT_TRUE(device_resources::InstallDeviceResources());
+  EXPECT_TRUE(scriptedUi().boxes().isEmpty()) << scriptedUi().boxTexts().join("|").toStdString();
+  device_resources::LoadObjectNames();
+  EXPECT_EQ(MMain.InternalModemObjectName, "Internal Modem");
+}
+
+TEST_F(DeviceResources, ObjectNamesComeFromTheLanguageFile) {
+  env_.makeLonWorksTree();
+  ASSERT_TRUE(device_resources::InstallDeviceResources());
+  device_resources::LoadObjectNames();
+  EXPECT_EQ(MMain.InternalModemObjectName, "Internal Modem");
+  EXPECT_EQ(MMain.ExternalModem1ObjectName, "External Modem #1");
+  EXPECT_EQ(MMain.ExternalModem2ObjectName, "External Modem #2");
+  EXPECT_EQ(MMain.DirectoryObjectBaseName, "Directory");
+  EXPECT_EQ(MMain.DeviceLevelObjectName, "Directory #1");
+  EXPECT_EQ(MMain.ExternalModemBaseName, "External Modem");
+}
+
+TEST_F(DeviceResources, MissingOrDamagedLanguageFileLeavesNamesEmpty) {
+  const QString L = env_.makeLonWorksTree();
+  device_resources::LoadObjectNames();  // not installed yet: no file
+  EXPECT_EQ(MMain.InternalModemObjectName, "");
+  EXPECT_EQ(MMain.ExternalModemBaseName, "");
+  ASSERT_TRUE(device_resources::InstallDeviceResources());
+  const QString enu = L + "/Types/User/Zev/Zev.enu";
+  const QByteArray good = readAll(enu);
+  for (const QByteArray& bad : {good.left(good.size() / 2), QByteArray("\x7f\x45\x4c\x46garbage"), QByteArray()}) {
+    QFile f(enu);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bad);
+    f.close();
+    MMain.InternalModemObjectName = "stale";
+    device_resources::LoadObjectNames();
+    EXPECT_EQ(MMain.InternalModemObjectName, "");
+    EXPECT_EQ(MMain.DeviceLevelObjectName, "");
+    EXPECT_EQ(MMain.ExternalModemBaseName, "");
+  }
+}
+
+TEST_F(DeviceResources, ShortExternalModemNameHasNoBaseName) {
+  const QString L = env_.makeLonWorksTree();
+  QDir().mkpath(L + "/Types/User/Zev");
+  QFile f(L + "/Types/User/Zev/Zev.enu");
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write("LDRF-LANGUAGE 1\n9=Int\n10=X1\nEND\n");
+  f.close();
+  device_resources::LoadObjectNames();
+  EXPECT_EQ(MMain.InternalModemObjectName, "Int");
+  EXPECT_EQ(MMain.ExternalModem1ObjectName, "X1");
+  EXPECT_EQ(MMain.ExternalModemBaseName, "");
+  EXPECT_EQ(MMain.ExternalModem2ObjectName, "");
+}
+
+}  // namespace

@@ -1,0 +1,49 @@
+// RLX_Plug: the RLX device plug-in. Started by a director through automation
+// ("-Embedding"), or stand-alone with "/regplugin", "/deregplugin" or nothing.
+#include <QApplication>
+#include <cstdio>
+
+#include "host/fregisterplugin.h"
+#include "host/ldrf.h"
+#include "host/startup.h"
+#include "lonworks/device_resources/ldrf_standin.h"
+#include "platform/screenshots.h"
+#include "platform/ui_services.h"
+#include "platform/version_record.h"
+
+RLX_VERSION_RECORD(
+    "CompanyName=Zev Products Inc.\0FileDescription=RLX_IM UTILITY\0ProductName=RLX_IM UTILITY\0"
+    "FileVersion=1.00\0ProductVersion=1.00\0InternalName=RLX_Plug\0OriginalFilename=RLX_Plug.exe\0"
+    "OLESelfRegister=");
+
+int main(int argc, char** argv) {
+  // Installers run the switches without a desktop; windows then go offscreen.
+  if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+      qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("RLX_Plug"));
+  QApplication::setQuitOnLastWindowClosed(false);
+
+  platform::ScreenshotRecorder::installFromEnvironment();
+  platform::QtUiServices ui;
+  platform::setUi(&ui);
+  lonworks::LdrfStandInFactory resources;
+  ldrf::setFactory(&resources);
+
+  const startup::StartMode mode = startup::ClassifyCommandLine(QApplication::arguments().mid(1));
+  switch (mode) {
+    case startup::StartMode::Automation:
+      std::fprintf(stderr, "RLX_Plug: the automation server is not available in this build\n");
+      return 1;
+    case startup::StartMode::RegPlugIn:
+    case startup::StartMode::DeregPlugIn:
+      startup::RunSwitch(mode);
+      return 0;
+    case startup::StartMode::RegistrationDialog:
+      break;
+  }
+  fRegisterPlugIn dialog;
+  ui.showModeless(&dialog);
+  return QApplication::exec();
+}

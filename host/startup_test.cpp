@@ -1,0 +1,56 @@
+#include "host/startup.h"
+
+#include <gtest/gtest.h>
+
+#include <QPushButton>
+
+#include "host/fregisterplugin.h"
+#include "host/mmain.h"
+
+using startup::ClassifyCommandLine;
+using startup::StartMode;
+
+namespace {
+
+TEST(Startup, SwitchesAreTrimmedAndCaseInsensitive) {
+  EXPECT_EQ(ClassifyCommandLine({"/regplugin"}), StartMode::RegPlugIn);
+  EXPECT_EQ(ClassifyCommandLine({"  /RegPlugIn  "}), StartMode::RegPlugIn);
+  EXPECT_EQ(ClassifyCommandLine({"", "/REGPLUGIN", ""}), StartMode::RegPlugIn);
+  EXPECT_EQ(ClassifyCommandLine({"/DeRegPlugin"}), StartMode::DeregPlugIn);
+}
+
+TEST(Startup, AnythingElseOpensTheRegistrationDialog) {
+  EXPECT_EQ(ClassifyCommandLine({}), StartMode::RegistrationDialog);
+  EXPECT_EQ(ClassifyCommandLine({"/regplugin", "now"}), StartMode::RegistrationDialog);
+  EXPECT_EQ(ClassifyCommandLine({"/regplugin2"}), StartMode::RegistrationDialog);
+  EXPECT_EQ(ClassifyCommandLine({"regplugin"}), StartMode::RegistrationDialog);
+}
+
+TEST(Startup, OnlyTheEmbeddingArgumentAloneIsAnAutomationStart) {
+  EXPECT_EQ(ClassifyCommandLine({"-Embedding"}), StartMode::Automation);
+  EXPECT_EQ(ClassifyCommandLine({"/Embedding"}), StartMode::Automation);
+  EXPECT_EQ(ClassifyCommandLine({"-Embedding", "/regplugin"}), StartMode::RegistrationDialog);
+  EXPECT_EQ(ClassifyCommandLine({"/regplugin -Embedding"}), StartMode::RegistrationDialog);
+}
+
+TEST(RegistrationDialog, CaptionsAndClosingRunsTheShutdown) {
+  int shutdowns = 0;
+  SetShutdownProcedure([&] { ++shutdowns; });
+  {
+    fRegisterPlugIn dialog;
+    EXPECT_EQ(dialog.windowTitle(), "RLX_Plug");
+    EXPECT_EQ(dialog.bRegister->text(), "&Register Plug-in");
+    EXPECT_EQ(dialog.bDeregister->text(), "&Deregister Plug-in");
+    EXPECT_EQ(dialog.bExit->text(), "&Exit");
+    dialog.show();
+    dialog.bExit->click();
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(shutdowns, 1);
+    dialog.show();
+    dialog.close();  // the window's close box
+    EXPECT_EQ(shutdowns, 2);
+  }
+  SetShutdownProcedure(nullptr);
+}
+
+}  // namespace
