@@ -54,3 +54,22 @@ TEST(RegistrationDialog, CaptionsAndClosingRunsTheShutdown) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SetTopmost, TogglesTheStayOnTopFlagAndKeepsGeometry) {
+  QWidget w;
+  w.setGeometry(100, 120, 300, 200);
+  w.show();
+  const QRect before = w.geometry();
+  SetTopmost(&w, true);
+  EXPECT_TRUE(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  EXPECT_TRUE(w.isVisible());
+  EXPECT_EQ(w.geometry(), before);
+  SetTopmost(&w, false);
+  EXPECT_FALSE(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  EXPECT_EQ(w.geometry(), before);
+  SetTopmost(nullptr, true);  // no window: nothing happens
+}
+
+}  // namespace
