@@ -72,6 +72,16 @@ class Hivefile {
     return {path, allFound};
   }
 
+  // The group of an existing key, or nullopt (missing key or unreadable hive).
+  std::optional<QString> existing(const QString& key) {
+    if (!readable())
+      return std::nullopt;
+    auto [group, found] = resolve(Registry::splitKey(key));
+    if (!found || !exists(group))
+      return std::nullopt;
+    return group;
+  }
+
   bool exists(const QString& group) {
     if (group.isEmpty())
       return true;  // the hive root
@@ -180,10 +190,7 @@ QStringList Registry::splitKey(const QString& key) {
 
 bool Registry::keyExists(Hive hive, const QString& key) {
   Hivefile f(hive);
-  if (!f.readable())
-    return false;
-  auto [group, found] = f.resolve(splitKey(key));
-  return found && f.exists(group);
+  return f.existing(key).has_value();
 }
 
 bool Registry::createKey(Hive hive, const QString& key) {
@@ -200,12 +207,10 @@ bool Registry::createKey(Hive hive, const QString& key) {
 
 std::optional<RegValue> Registry::value(Hive hive, const QString& key, const QString& name) {
   Hivefile f(hive);
-  if (!f.readable())
+  const auto group = f.existing(key);
+  if (!group)
     return std::nullopt;
-  auto [group, found] = f.resolve(splitKey(key));
-  if (!found || !f.exists(group))
-    return std::nullopt;
-  const QList<RegValue> vals = f.readValues(group);
+  const QList<RegValue> vals = f.readValues(*group);
   const int i = findValue(vals, name);
   if (i < 0)
     return std::nullopt;
@@ -214,22 +219,14 @@ std::optional<RegValue> Registry::value(Hive hive, const QString& key, const QSt
 
 QList<RegValue> Registry::values(Hive hive, const QString& key) {
   Hivefile f(hive);
-  if (!f.readable())
-    return {};
-  auto [group, found] = f.resolve(splitKey(key));
-  if (!found || !f.exists(group))
-    return {};
-  return f.readValues(group);
+  const auto group = f.existing(key);
+  return group ? f.readValues(*group) : QList<RegValue>();
 }
 
 QStringList Registry::subKeys(Hive hive, const QString& key) {
   Hivefile f(hive);
-  if (!f.readable())
-    return {};
-  auto [group, found] = f.resolve(splitKey(key));
-  if (!found || !f.exists(group))
-    return {};
-  return f.children(group);
+  const auto group = f.existing(key);
+  return group ? f.children(*group) : QStringList();
 }
 
 bool Registry::setValue(Hive hive, const QString& key, const QString& name, const QString& data,
@@ -256,41 +253,33 @@ bool Registry::setValue(Hive hive, const QString& key, const QString& name, cons
 
 bool Registry::deleteValue(Hive hive, const QString& key, const QString& name) {
   Hivefile f(hive);
-  if (!f.readable())
+  const auto group = f.existing(key);
+  if (!group)
     return false;
-  auto [group, found] = f.resolve(splitKey(key));
-  if (!found || !f.exists(group))
-    return false;
-  QList<RegValue> vals = f.readValues(group);
+  QList<RegValue> vals = f.readValues(*group);
   const int i = findValue(vals, name);
   if (i < 0)
     return false;
   vals.removeAt(i);
-  f.writeValues(group, vals);
+  f.writeValues(*group, vals);
   return f.commit();
 }
 
 bool Registry::deleteKey(Hive hive, const QString& key) {
   Hivefile f(hive);
-  if (!f.readable())
+  const auto group = f.existing(key);
+  if (!group || group->isEmpty() || !f.children(*group).isEmpty())
     return false;
-  auto [group, found] = f.resolve(splitKey(key));
-  if (group.isEmpty() || !found || !f.exists(group))
-    return false;
-  if (!f.children(group).isEmpty())
-    return false;
-  f.removeGroup(group);
+  f.removeGroup(*group);
   return f.commit();
 }
 
 bool Registry::deleteTree(Hive hive, const QString& key) {
   Hivefile f(hive);
-  if (!f.readable())
+  const auto group = f.existing(key);
+  if (!group || group->isEmpty())
     return false;
-  auto [group, found] = f.resolve(splitKey(key));
-  if (group.isEmpty() || !found || !f.exists(group))
-    return false;
-  f.removeGroup(group);
+  f.removeGroup(*group);
   return f.commit();
 }
 
