@@ -1,0 +1,19 @@
+// lnsdb: the command-line tool over the simulated LNS network database.
+#include <QCoreApplication>
+#include <QTextStream>
+#include <cstdio>
+
+#include "lnsdb_cli.h"
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  QCoreApplication::setApplicationName(QStringLiteral("lnsdb"));
+  QTextStream out(stdout);
+  QTextStream err(stderr);
+  QStringList args = QCoreApplication::arguments();
+  args.removeFirst();
+  const int code = lnsdb::allCommands().run(args, out, err);
+  out.flush();
+  err.flush();
+  return code;
+}
