@@ -1,15 +1,20 @@
 // RLX_Plug: the RLX device plug-in. Started by a director through automation
 // ("-Embedding"), or stand-alone with "/regplugin", "/deregplugin" or nothing.
 #include <QApplication>
-#include <cstdio>
 
+#include "host/dbus_server.h"
 #include "host/fregisterplugin.h"
 #include "host/ldrf.h"
+#include "host/lnspluginapi.h"
+#include "host/object_server_binding.h"
 #include "host/startup.h"
+#include "host/template_registration.h"
 #include "lonworks/device_resources/ldrf_standin.h"
+#include "lonworks/object_server/object_server.h"
 #include "platform/screenshots.h"
 #include "platform/ui_services.h"
 #include "platform/version_record.h"
+#include "windows/fmain.h"
 
 RLX_VERSION_RECORD(
     "CompanyName=Zev Products Inc.\0FileDescription=RLX_IM UTILITY\0ProductName=RLX_IM UTILITY\0"
@@ -30,12 +35,17 @@ int main(int argc, char** argv) {
   platform::setUi(&ui);
   lonworks::LdrfStandInFactory resources;
   ldrf::setFactory(&resources);
+  // fMain's Object Server control: the simulated server over the network
+  // database of the LonWorks tree.
+  SetObjectServerFactory([] { return std::make_shared<lnssim::SimObjectServer>(); });
+  fMain::Register();
+  // The director's "Register" command (50).
+  SetRegisterCommandsHook(&template_registration::RegisterCommands);
 
   const startup::StartMode mode = startup::ClassifyCommandLine(QApplication::arguments().mid(1));
   switch (mode) {
     case startup::StartMode::Automation:
-      std::fprintf(stderr, "RLX_Plug: the automation server is not available in this build\n");
-      return 1;
+      return automation::RunAutomationServer();
     case startup::StartMode::RegPlugIn:
     case startup::StartMode::DeregPlugIn:
       startup::RunSwitch(mode);

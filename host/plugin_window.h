@@ -32,6 +32,10 @@ class PlugInWindow {
   // Called when the last director lets go while the window is hidden. Windows
   // without such an operation return false.
   virtual bool EndPlugIn() = 0;
+
+  // The Object Server control the window hosts (fMain's LcaOS); windows
+  // without one answer nullptr.
+  virtual lns::ObjectServerPtr LcaOS() { return nullptr; }
 };
 
 // Registers the factory of a window; the first Window(id) call creates it and

@@ -1,0 +1,203 @@
+#include "attach.h"
+
+#include "host/automation_error.h"
+#include "host/device_resources.h"
+#include "host/mmain.h"
+#include "host/plugin_window.h"
+#include "platform/ui_services.h"
+
+using namespace automation_errors;
+
+namespace attach {
+
+namespace {
+
+// A member that answers nothing fails the way a missing item does.
+template <class P>
+P required(P p) {
+  if (!p)
+    throw lns::LnsError(lns::kErrNotFound, QStringLiteral("Object not found"));
+  return p;
+}
+
+// A number written the classic way: a leading blank stands for the sign of a
+// value that is not negative.
+QString NumberWithSign(int n) { return n < 0 ? QString::number(n) : u' ' + QString::number(n); }
+
+PlugInCommand Row(qint32 objectType, const QString& commandText, qint32 scope, const QString& programId,
+                  const QString& templateName, const QString& lonMarkObjectName) {
+  PlugInCommand row;
+  row.CommandId = 13;
+  row.ObjectType = objectType;
+  row.PlugInName = QStringLiteral("RLX_Plug");
+  row.CommandText = commandText;
+  row.RegistrationScope = scope;
+  row.ProgramId = programId;
+  row.TemplateName = templateName;
+  row.LonMarkObjectName = lonMarkObjectName;
+  return row;
+}
+
+PlugInWindow& WindowFor(WindowId id) {
+  PlugInWindow* window = Window(id);
+  if (!window)  // this build has no such window: the command cannot be served
+    throw AutomationError(kCommandNotSupported, kCommandNotSupportedText);
+  return *window;
+}
+
+class PointerScope {
+ public:
+  PointerScope() { platform::ui().setPointer(platform::Pointer::Hourglass); }
+  ~PointerScope() { platform::ui().setPointer(platform::Pointer::Default); }
+};
+
+}  // namespace
+
+void BuildPlugInCommandTable() {
+  device_resources::LoadObjectNames();
+  const QString lonMark = QStringLiteral("800060325b080932");
+  const QString lonMarkTemplate = QStringLiteral("Rlxtlc32");
+  auto& t = MMain.PlugInCommandTable;
+  t[0] = Row(7, QStringLiteral("Configure RLX_Plug"), 3, lonMark, lonMarkTemplate, QString());
+  t[1] = Row(28, QStringLiteral("Configure Internal Modem"), 4, lonMark, lonMarkTemplate,
+             MMain.InternalModemObjectName);
+  t[2] = Row(28, QStringLiteral("Configure External Modem ") + NumberWithSign(2), 4, lonMark, lonMarkTemplate,
+             (MMain.ExternalModemBaseName + QStringLiteral(" #") + QString::number(2)).trimmed());
+  t[3] = Row(28, QStringLiteral("Configure Directory ") + NumberWithSign(1), 4, lonMark, lonMarkTemplate,
+             (MMain.DirectoryObjectBaseName + QStringLiteral(" #") + QString::number(1)).trimmed());
+  t[4] = Row(28, QStringLiteral("Configure Directory ") + NumberWithSign(2), 4, lonMark, lonMarkTemplate,
+             (MMain.DirectoryObjectBaseName + QStringLiteral(" #") + QString::number(2)).trimmed());
+  t[5] = Row(28, QStringLiteral("Configure Device Globals"), 4, lonMark, lonMarkTemplate,
+             QStringLiteral("Device Globals"));
+  t[6] = Row(7, QStringLiteral("Configure Explicit RLX"), 3, QStringLiteral("524C580000000000"),
+             QStringLiteral("rlxtlc20"), QString());
+}
+
+void OpenNetwork(const QString& name, const QString& networkInterfaceName) {
+  PointerScope pointer;
+  if (name == MMain.CurrentNetworkName && MMain.NetworkOpenedByPlugIn)
+    return;
+  try {
+    lns::ObjectServer& server = *required(MMain.ObjectServer);
+    const bool wantRemote = !networkInterfaceName.isEmpty();
+    if (server.remoteFlag() != wantRemote) {
+      if (server.IsOpen()) {
+        server.Close();
+        MMain.ServerOpenedByPlugIn = false;
+      }
+      server.setRemoteFlag(wantRemote);
+    }
+    if (!MMain.ServerOpenedByPlugIn) {
+      if (server.IsOpen())
+        server.Close();
+      server.setSingleUserMode(false);
+      server.Open();
+      MMain.ServerOpenedByPlugIn = true;
+    }
+    if (wantRemote)
+      server.setActiveRemoteNI(required(required(server.NetworkInterfaces())->Item(networkInterfaceName)));
+
+    // The new network replaces the current one only once it is open with its
+    // system, so a failed opening leaves the state of the previous one whole.
+    lns::NetworkPtr network = required(required(server.Networks())->Item(name));
+    network->Open();
+    const QString networkName = network->Name();
+    lns::SystemPtr system = required(required(network->Systems())->Item(1));
+    system->Open();
+    MMain.CurrentNetwork = network;
+    MMain.CurrentNetworkName = networkName;
+    MMain.CurrentSystem = system;
+    MMain.NetworkOpenedByPlugIn = true;
+    system->SetEventInterval(200);
+  } catch (const std::exception&) {
+    throw AutomationError(kWindowState, kCannotOpenNetworkText + name);
+  }
+}
+
+void SplitPath(const QString& objectName) {
+  // Works on positions rather than copies, so a long name with many
+  // separators is split in one pass.
+  QStringList& path = MMain.ObjectPath;
+  path.clear();
+  const QChar* d = objectName.constData();
+  qsizetype pos = 0;
+  qsizetype end = objectName.size();
+  bool first = true;
+  for (;;) {
+    if (!first) {  // the rest after a separator is trimmed before it is cut again
+      while (pos < end && d[pos].isSpace())
+        ++pos;
+      while (end > pos && d[end - 1].isSpace())
+        --end;
+    }
+    first = false;
+    const qsizetype slash = objectName.indexOf(u'/', pos);
+    const bool last = slash < 0 || slash >= end;
+    const qsizetype stop = last ? end : slash;
+    if (stop == pos)
+      return;  // an empty element ends the path
+    path.append(objectName.mid(pos, stop - pos));
+    if (last)
+      return;
+    pos = slash + 1;
+  }
+}
+
+QString PathElement(int k) {
+  const QStringList& path = MMain.ObjectPath;
+  if (k < 1 || k > path.size())
+    return QString();
+  const QString& element = path.at(k - 1);
+  const qsizetype colon = element.indexOf(u':');
+  if (colon < 0)
+    return element;
+  const QString name = element.mid(colon + 1).trimmed();
+  return name.isEmpty() ? element : name;
+}
+
+lns::ObjectPtr FindObject(qint32 objectType) {
+  const int count = static_cast<int>(MMain.ObjectPath.size());
+  try {
+    lns::System& system = *required(MMain.CurrentSystem);
+    if (objectType == 7) {
+      lns::SubsystemPtr subsystem = required(required(system.Subsystems())->Item(PathElement(count - 1)));
+      return required(subsystem->AppDevices())->Item(PathElement(count));
+    }
+    if (objectType == 28) {
+      lns::SubsystemPtr subsystem = required(required(system.Subsystems())->Item(PathElement(count - 2)));
+      lns::AppDevicePtr device = required(required(subsystem->AppDevices())->Item(PathElement(count - 1)));
+      return required(required(device->Interface())->LonMarkObjects())->Item(PathElement(count));
+    }
+  } catch (const std::exception&) {
+    // Not found: the caller reports it.
+  }
+  return nullptr;
+}
+
+void Attach(PlugInCommand& row, const lns::ObjectPtr& object) {
+  if (!object)
+    throw AutomationError(kObjectNotFound, kObjectNotFoundText);
+  if (row.ObjectType == 28) {
+    auto lonMarkObject = std::dynamic_pointer_cast<lns::LonMarkObject>(object);
+    if (!lonMarkObject)
+      throw AutomationError(kObjectNotFound, kObjectNotFoundText);
+    const QString name = lonMarkObject->Name();
+    const bool mainWindowObject = name == MMain.ExternalModem2ObjectName || name == MMain.ExternalModem1ObjectName ||
+                                  name == MMain.InternalModemObjectName || name == QLatin1String("Device Globals");
+    PlugInWindow& window = WindowFor(mainWindowObject ? WindowId::fMain : WindowId::fPhoneBook);
+    MMain.CurrentMainWindow = &window;
+    MMain.ExplicitFamily = 0;
+    window.ProcessLonMarkObjectCommand(lonMarkObject, row);
+  } else if (row.ObjectType == 7) {
+    auto device = std::dynamic_pointer_cast<lns::AppDevice>(object);
+    if (!device)
+      throw AutomationError(kObjectNotFound, kObjectNotFoundText);
+    const bool explicitFamily = device->ProgramId().left(6) == QLatin1String("524C58");
+    PlugInWindow& window = WindowFor(explicitFamily ? WindowId::fMainExplicit : WindowId::fMain);
+    MMain.CurrentMainWindow = &window;
+    MMain.ExplicitFamily = explicitFamily ? 1 : 0;
+    window.ProcessDeviceCommand(device, row);
+  }
+}
+
+}  // namespace attach

@@ -1,0 +1,77 @@
+#pragma once
+// The automation server on the session bus: the name RLX_Plug.LNSPlugInAPI,
+// the factory and the plug-in objects (served as one virtual object so that
+// every property write can fail properly), the release of the objects of a
+// connection that goes away, and the exit of a server nobody uses.
+
+#include <QDBusConnection>
+#include <QDBusServiceWatcher>
+#include <QDBusVirtualObject>
+#include <QTimer>
+#include <functional>
+
+#include "host/automation_dispatch.h"
+#include "platform/clock.h"
+
+namespace automation {
+
+class DBusServer : public QDBusVirtualObject {
+  Q_OBJECT
+ public:
+  explicit DBusServer(const QDBusConnection& connection, QObject* parent = nullptr);
+  ~DBusServer() override;
+
+  enum class Start { Serving, NameTaken, Failed };
+  // Registers the objects, then takes the well-known name. With the name
+  // already taken, another process serves the directors.
+  Start start(QString* problem);
+  // Gives the name up (the process is ending).
+  void stop();
+
+  Dispatcher& dispatcher() { return dispatcher_; }
+
+  QString introspect(const QString& path) const override;
+  bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override;
+
+ private:
+  void watchOwner(const QString& owner);
+
+  QDBusConnection connection_;
+  Dispatcher dispatcher_;
+  QDBusServiceWatcher watcher_;
+  bool registered_ = false;
+};
+
+// Ends a server that has had nothing to do for a while: no live object and
+// no window shown. The check runs on a timer; check() can also be called
+// directly.
+class IdleMonitor : public QObject {
+  Q_OBJECT
+ public:
+  IdleMonitor(const platform::Clock& clock, qint64 idleMs, std::function<bool()> busy, std::function<void()> onIdle,
+              QObject* parent = nullptr);
+  void check();
+  bool fired() const { return fired_; }
+
+ private:
+  const platform::Clock& clock_;
+  qint64 idleMs_;
+  std::function<bool()> busy_;
+  std::function<void()> onIdle_;
+  qint64 lastBusy_;
+  bool fired_ = false;
+  QTimer timer_;
+};
+
+// The idle period before an unused server ends: RLX_PLUG_IDLE_EXIT_MS when it
+// holds a positive number, else 60 seconds.
+qint64 IdleExitMs();
+
+// True while anything of the plug-in is in use: a live object or a window shown.
+bool PlugInInUse(const Dispatcher& dispatcher);
+
+// The automation start: serves directors on the session bus until the
+// plug-in ends. Returns the process's exit code.
+int RunAutomationServer();
+
+}  // namespace automation
