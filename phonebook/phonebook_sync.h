@@ -1,0 +1,58 @@
+#pragma once
+// Phonebook work that the main windows start: creating the stored records the
+// first time a device is seen, the explicit family's phonebook probe and first
+// download, the records kept while the device cannot be reached, and filling a
+// main window's phone list from the phonebook.
+//
+// Records (extension records of the device):
+//   LonMark family:  "ZevPhoneBook<i>" field 1 = description of entry i; the
+//                    numbers are the elements of UCPT_DialString.
+//   explicit family: "ZevExplicitPhonebook<i>" (i = 0..63) field 1 = number,
+//                    field 2 = description, field 3 = LoadedNumber;
+//                    "ZevExplicitResync" field 1 = the resync marker.
+
+#include <QString>
+
+#include "host/lns/lns.h"
+
+class QComboBox;
+class QWidget;
+
+namespace window_support {
+class DeviceLink;
+}
+
+namespace phonebook {
+
+// LonMark family: adds "ZevPhoneBook<i>" for every element of the dial-string
+// property, with an empty first field, showing the progress window.
+void CreateDescriptionRecords(QWidget* owner, const lns::AppDevicePtr& device,
+                              const lns::ConfigPropertyPtr& dialString);
+
+enum class ProbeResult {
+  Failed,       // the probe message failed (reported to the operator)
+  NoPhonebook,  // the device answered "2"
+  Supported,    // the device has a phonebook (records made and downloaded if missing)
+};
+
+// Explicit family, at the main window's start-up: sends the phonebook probe,
+// reports a failure, downloads the phonebook into new records the first time,
+// and makes sure the resync marker exists.
+ProbeResult PhonebookProbeAndDownload(QWidget* owner, window_support::DeviceLink& link,
+                                      const lns::AppDevicePtr& device);
+
+// Explicit family, when the window goes on without the device or finds the
+// system off-net: the 64 records and the marker exist afterwards.
+void OfflineRecordCreation(const lns::AppDevicePtr& device);
+
+// True while explicit-family saves go to the database only: the system is
+// off-net, or the operator chose to go on without the device.
+bool DatabaseOnlySave();
+
+// The main windows' phone lists. The LonMark form empties the list first;
+// the explicit form appends (its caller empties the list).
+void FillPhoneListLonMark(QComboBox* combo, const lns::AppDevicePtr& device,
+                          const lns::ConfigPropertyPtr& dialString);
+void FillPhoneListExplicit(QComboBox* combo, const lns::AppDevicePtr& device);
+
+}  // namespace phonebook
