@@ -38,6 +38,7 @@ enum ErrorNumber : qint32 {
   kErrDatabase = 4050,         // the network database cannot be read or written
   kErrNameInUse = 4060,        // an item of that name exists already
   kErrImport = 4070,           // an external interface file cannot be imported
+  kErrTransaction = 4080,      // a transaction is already pending, or none is
 };
 
 class LnsObject {
@@ -273,6 +274,16 @@ class ObjectServer : public LnsObject {
   virtual ComponentAppsPtr componentApps() = 0;                             // "componentApps", scope 1
   // The control's update event. One handler; setting another replaces it.
   virtual void setUpdateHandler(UpdateHandler handler) = 0;
+
+  // Transactions ("StartTransaction", "CommitTransaction", "CancelTransaction"):
+  // the database changes made between the start and the commit are kept
+  // together or not at all. Cancelling, closing the server, or the program
+  // ending before the commit drops them. One transaction at a time: starting
+  // a second one, or committing or cancelling without one, throws
+  // kErrTransaction. Values sent to devices meanwhile are not taken back.
+  virtual void StartTransaction() = 0;
+  virtual void CommitTransaction() = 0;
+  virtual void CancelTransaction() = 0;
 };
 using ObjectServerPtr = std::shared_ptr<ObjectServer>;
 

@@ -58,10 +58,26 @@ enum Status : int32_t {
   kLcaResetFirst = 6,      // the data server must be reset before points can be opened
   kLcaUnknownDevice = 7,   // no device of that name in the network
   kLcaBadHandle = 8,       // unknown data-server or point handle
+  kLcaBadValue = 9,        // an argument out of range (kind, attribute, value, text, null pointer)
+  kLcaNotActive = 10,      // the point has not been activated
   kLcaMoreData = 234,      // the buffer is too small; byteCount holds the size needed
 };
 
 constexpr int32_t kMessageAttribute = 60;
+
+// Values of attribute 60 (the service a write on the point asks for).
+enum MessageService : int32_t {
+  kServiceNoResponse = 0,    // send; complete when sent; no response
+  kServiceTransmit = 2,      // send; no completion, no response
+  kServiceWithResponse = 3,  // send; the device's reply goes to the response points
+};
+
+// The event a callback reports (its second argument), and the first data byte
+// of a completion: 0 when the message completed, 1 when it failed. 0xFF is
+// never sent.
+enum EventCode : int32_t { kEventCompletion = 1, kEventReceive = 2 };
+constexpr uint8_t kCompletionSuccess = 0;
+constexpr uint8_t kCompletionFailure = 1;
 constexpr const char* kOrdinalTableSymbol = "LCADATSV_OrdinalTable";
 constexpr const char* kLibraryName = "libLCADATSV.so";
 

@@ -1,5 +1,7 @@
 #include "lnsdb_cli.h"
 
+#include "lnsdb_rlx_commands.h"
+
 namespace lnsdb {
 
 QStringList Args::values(const QString& option) const {
@@ -212,6 +214,7 @@ CommandRegistry& allCommands() {
   static CommandRegistry registry = [] {
     CommandRegistry r;
     registerObjectServerCommands(r);
+    registerRlxDeviceCommands(r);
     return r;
   }();
   return registry;

@@ -1,6 +1,7 @@
 // lnsdb's commands over the Object Server.
 
 #include "lnsdb_cli.h"
+#include "lnsdb_rlx_commands.h"
 #include "lonworks/object_server/sim_database.h"
 
 namespace lnsdb {
@@ -74,7 +75,8 @@ int addDevice(Cli& cli, const Args& args) {
 }
 
 int demo(Cli& cli, const Args&) {
-  const QStringList report = lnssim::ensureDemoNetwork(cli.server(true));
+  QStringList report = lnssim::ensureDemoNetwork(cli.server(true));
+  report << ensureRlxDemo(cli.server());
   bool created = false;
   for (const QString& line : report) {
     cli.out() << line << "\n";

@@ -99,7 +99,7 @@ TEST(Lnsdb, BuildsAndChangesANetwork) {
   EXPECT_EQ(lnsdb({"list", "devices"}).code, kExitUsage);
   EXPECT_EQ(lnsdb({"list", "devices", "--network", "Second"}).out, "");
   ASSERT_EQ(lnsdb({"demo"}).code, kExitOk);
-  EXPECT_EQ(lnsdb({"list", "devices"}).out.count('\n'), 2);
+  EXPECT_EQ(lnsdb({"list", "devices"}).out.count('\n'), 6);  // the two demo devices and four more in their ring
 }
 
 TEST(Lnsdb, DemoIsIdempotentAndAnotherDatabaseCanBeNamed) {

@@ -49,6 +49,7 @@ bool ServerCore::offNet(qint64 systemId) {
 }
 
 void ServerCore::close() {
+  transaction.reset();  // a pending transaction is dropped
   if (timer)
     timer->stop();
   interval = 0;

@@ -77,6 +77,11 @@ class SimObjectServer : public lns::ObjectServer {
   std::shared_ptr<lns::Networks> Networks() override;
   lns::ComponentAppsPtr componentApps() override;
   void setUpdateHandler(lns::UpdateHandler handler) override;
+  // Transactions over the network database (transactions.cpp).
+  void StartTransaction() override;
+  void CommitTransaction() override;
+  void CancelTransaction() override;
+  bool inTransaction() const;
 
   // Beyond the automation interface: administration for lnsdb, tests and the
   // simulation. All need the server open and throw LnsError.

@@ -36,6 +36,8 @@ struct ServerCore : std::enable_shared_from_this<ServerCore> {
   std::unique_ptr<QTimer> timer;
   qint32 interval = 0;
   qint64 lastChange = 0;
+  // The client's pending transaction (StartTransaction), if any.
+  std::unique_ptr<SimDatabase::Transaction> transaction;
 
   SimDatabase& requireServer();
   SimDatabase& requireNetwork(qint64 networkId);

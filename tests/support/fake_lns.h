@@ -178,6 +178,11 @@ class FakeServer : public lns::ObjectServer {
   std::shared_ptr<lns::Networks> Networks() override { return networks; }
   lns::ComponentAppsPtr componentApps() override;
   void setUpdateHandler(lns::UpdateHandler handler) override { updateHandler = std::move(handler); }
+  // Transactions are counted, not kept apart: the fake has no database.
+  void StartTransaction() override { ++transactionsStarted; }
+  void CommitTransaction() override {}
+  void CancelTransaction() override {}
+  int transactionsStarted = 0;
 
   std::shared_ptr<FakeCollection<lns::NetworkInterface>> interfaces;
   std::shared_ptr<FakeCollection<lns::Network>> networks;
