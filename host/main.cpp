@@ -11,10 +11,13 @@
 #include "host/template_registration.h"
 #include "lonworks/device_resources/ldrf_standin.h"
 #include "lonworks/object_server/object_server.h"
+#include "lonworks/rlx_device/rlx_runtime.h"
+#include "phonebook/phonebook_editor.h"
 #include "platform/screenshots.h"
 #include "platform/ui_services.h"
 #include "platform/version_record.h"
 #include "windows/fmain.h"
+#include "windows/fmain_explicit.h"
 
 RLX_VERSION_RECORD(
     "CompanyName=Zev Products Inc.\0FileDescription=RLX_IM UTILITY\0ProductName=RLX_IM UTILITY\0"
@@ -36,9 +39,12 @@ int main(int argc, char** argv) {
   lonworks::LdrfStandInFactory resources;
   ldrf::setFactory(&resources);
   // fMain's Object Server control: the simulated server over the network
-  // database of the LonWorks tree.
-  SetObjectServerFactory([] { return std::make_shared<lnssim::SimObjectServer>(); });
+  // database of the LonWorks tree, its RLX routers answering through the
+  // device simulator.
+  SetObjectServerFactory([] { return rlxsim::makeRlxObjectServer(); });
   fMain::Register();
+  fMainExplicit::Register();
+  phonebook::RegisterPhoneBookWindow();
   // The director's "Register" command (50).
   SetRegisterCommandsHook(&template_registration::RegisterCommands);
 

@@ -1,15 +1,35 @@
 #include "fmain.h"
 
+#include <QAction>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
-#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QPointer>
+#include <QPushButton>
 #include <QLabel>
-#include <QScreen>
+#include <QTimer>
 
 #include "host/mmain.h"
 #include "host/object_server_binding.h"
+#include "ring_stats/ring_stats.h"
 
 namespace {
+
+const DeviceWindow::FormNames kNames{
+    false,
+    "fMain",
+    "RLX/Plug",
+    "ExplicitCOM",
+    "LabelPhoneNumber",
+    "MenuModemOptions",
+    "SubMenuManual",
+    "Manual ",
+    "SubMenuLocalPerpetual",
+    "SubMenuAbout",
+    "Divider",
+    "Separator",
+};
 
 template <class F>
 void IgnoringErrors(F&& step) {
@@ -41,26 +61,45 @@ bool& ClosingNow() {
 
 }  // namespace
 
-fMain::fMain(QWidget* parent) : QMainWindow(parent), LcaOS_(CreateObjectServer()) {
-  setObjectName(QStringLiteral("fMain"));
-  setWindowTitle(QStringLiteral("RLX/Plug"));
-  // Controls sit at fixed places on the form (no layout), so the operator's
-  // windows add theirs beside them.
-  auto* form = new QWidget(this);
-  form->setObjectName(QStringLiteral("Form"));
-  setCentralWidget(form);
-  LabelModem = new QLabel(QStringLiteral("Object:"), form);
+fMain::fMain(QWidget* parent) : DeviceWindow(kNames, parent), LcaOS_(CreateObjectServer()) {
+  LabelModem = new QLabel(QStringLiteral("Object:"), centralWidget());
   LabelModem->setObjectName(QStringLiteral("LabelModem"));
-  LabelModem->setGeometry(12, 12, 456, 20);
+  QFont bold = LabelModem->font();
+  bold.setBold(true);
+  LabelModem->setFont(bold);
+  ObjectRow->addWidget(LabelModem, 1);
 
-  // A fixed single border: the operator cannot size the window.
-  setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
-  setFixedSize(480, 320);
-  if (const QScreen* screen = QGuiApplication::primaryScreen())
-    move(screen->availableGeometry().center() - rect().center());
+  Timer1->setInterval(0);
+  connect(Timer1, &QTimer::timeout, this, &fMain::Timer1Tick);
+
+  connect(MenuPhoneBook, &QAction::triggered, this, &fMain::onMenuPhoneBook);
+  connect(SubMenuPulse, &QAction::triggered, this, &fMain::onSubMenuPulse);
+  connect(SubMenuReboot, &QAction::triggered, this, &fMain::onSubMenuReboot);
+  connect(SubMenuRingMode, &QAction::triggered, this, &fMain::onSubMenuRingMode);
+  connect(SubMenuAutoAnswer, &QAction::triggered, this, &fMain::onSubMenuAutoAnswer);
+  connect(SubMenuInputAudio, &QAction::triggered, this, &fMain::onSubMenuInputAudio);
+  connect(SubMenuManual, &QAction::triggered, this, &fMain::onSubMenuManual);
+  connect(SubMenuLocalPerpetual, &QAction::triggered, this, &fMain::onSubMenuLocalPerpetual);
+  connect(MenuDialOnDemand, &QAction::triggered, this, &fMain::onMenuDialOnDemand);
+  connect(SubMenuStatistics, &QAction::triggered, this, &fMain::onSubMenuStatistics);
+  connect(CmdDial, &QPushButton::clicked, this, &fMain::onCmdDial);
+  connect(CmdCallCancel, &QPushButton::clicked, this, &fMain::onCmdCallCancel);
+
+  // The Object Server's update event reaches the window for as long as it lives.
+  if (LcaOS_) {
+    QPointer<fMain> self(this);
+    LcaOS_->setUpdateHandler([self](qint32 code, const QString& value, lns::ObjectPtr object) {
+      if (self)
+        self->OnUpdateEvent(code, value, object);
+    });
+  }
+
+  FixSizeAndCentre();
 }
 
 fMain::~fMain() {
+  if (LcaOS_)
+    LcaOS_->setUpdateHandler(nullptr);
   if (ExistingWindow(WindowId::fMain) == this)
     ForgetWindow(WindowId::fMain);
   if (MMain.ObjectServer && MMain.ObjectServer == LcaOS_)
@@ -72,18 +111,6 @@ void fMain::Register() {
   SetShutdownProcedure(&fMain::CloseProcedure);
 }
 
-void fMain::ProcessDeviceCommand(lns::AppDevicePtr device, PlugInCommand&) {
-  TheDevice = std::move(device);
-  TheLMObject.reset();
-  LabelModem->setText(QStringLiteral("Object: ") + TheDevice->Name());
-}
-
-void fMain::ProcessLonMarkObjectCommand(lns::LonMarkObjectPtr object, PlugInCommand&) {
-  TheLMObject = std::move(object);
-  LabelModem->setText(QStringLiteral("Object:  ") + TheLMObject->DisplayName());
-  TheDevice = TheLMObject->Device();
-}
-
 bool fMain::EndPlugIn() {
   if (MMain.DirectorCount != 0)
     hide();
@@ -92,19 +119,32 @@ bool fMain::EndPlugIn() {
   return true;
 }
 
-void fMain::ReleaseReferences() {
-  TheLMObject.reset();
-  TheDevice.reset();
+void fMain::refillPhoneList() {
+  const QString shown = ComboPhone->currentText();
+  FillPhoneList();
+  ComboPhone->setEditText(shown);
 }
 
-void fMain::Unload() {
+void fMain::ReleaseReferences() {
+  Timer1->stop();
+  TheLMObject.reset();
+  TheDevice.reset();
+  DeviceInterface.reset();
+  DeviceObjects.reset();
+  DeviceLevelObject.reset();
+  DialStringProperty.reset();
+  DialModeProperty.reset();
+  DescriptionRecord.reset();
+  CurrentNv.reset();
+  StatusNv.reset();
+  StatusTextNv.reset();
+}
+
+void fMain::UnloadForm() {
+  if (ClosingNow())
+    return;
   UnloadOtherWindows();
-  hide();
-  ForgetWindow(WindowId::fMain);
-  // The Object Server control goes with the window.
-  if (MMain.ObjectServer == LcaOS_)
-    MMain.ObjectServer.reset();
-  deleteLater();
+  CloseProcedure();
 }
 
 void fMain::CloseProcedure() {
@@ -134,18 +174,43 @@ void fMain::CloseProcedure() {
   MMain.ServerOpenedByPlugIn = false;
   MMain.NetworkOpenedByPlugIn = false;
 
-  if (self)
-    self->Unload();
-  else
-    UnloadOtherWindows();
+  UnloadOtherWindows();
+  if (self) {
+    self->hide();
+    ForgetWindow(WindowId::fMain);
+    // The Object Server control goes with the window.
+    if (MMain.ObjectServer == self->LcaOS_)
+      MMain.ObjectServer.reset();
+    self->deleteLater();
+  }
   closing = false;
   QCoreApplication::exit(0);
 }
 
 void fMain::closeEvent(QCloseEvent* event) {
   event->accept();
-  if (ClosingNow())
-    return;
-  UnloadOtherWindows();
-  CloseProcedure();
+  UnloadForm();
 }
+
+bool fMain::event(QEvent* event) {
+  // Whenever the window is activated, the phone number field takes the focus
+  // when it can be used.
+  if (event->type() == QEvent::WindowActivate && ComboPhone->isEnabled())
+    ComboPhone->setFocus(Qt::ActiveWindowFocusReason);
+  return DeviceWindow::event(event);
+}
+
+// --- menu commands of later work --------------------------------------------
+
+void fMain::onMenuPhoneBook() {}
+void fMain::onSubMenuPulse() {}
+void fMain::onSubMenuReboot() {}
+void fMain::onSubMenuRingMode() { ring_stats::OpenRingMode(*this); }
+void fMain::onSubMenuAutoAnswer() {}
+void fMain::onSubMenuInputAudio() {}
+void fMain::onSubMenuManual() {}
+void fMain::onSubMenuLocalPerpetual() {}
+void fMain::onMenuDialOnDemand() {}
+void fMain::onSubMenuStatistics() { ring_stats::ShowConnectionStatistics(*this); }
+void fMain::onCmdDial() {}
+void fMain::onCmdCallCancel() {}

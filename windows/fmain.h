@@ -1,18 +1,20 @@
 #pragma once
 // fMain: the main window of the LonMark device family. It hosts the Object
 // Server control (LcaOS) that the whole plug-in works through, and it owns the
-// close procedure that ends the plug-in. The open operations record the object
-// they were given; the operator's controls are added around them.
-
-#include <QMainWindow>
+// close procedure that ends the plug-in. It is opened on the device itself
+// (ProcessDeviceCommand) or on one of its LonMark objects: a modem object or
+// "Device Globals" (ProcessLonMarkObjectCommand). The open probes the device,
+// shows its firmware, finds out whether the object's modem is ready and sets
+// the menus and dial controls for what the device and the object allow; for a
+// ready modem it starts the status display, which follows the modem's status
+// variables through Timer1 and the Object Server's update event.
 
 #include "host/lns/lns.h"
-#include "host/plugin_window.h"
+#include "windows/device_window.h"
 
-class QLabel;
 class QCloseEvent;
 
-class fMain : public QMainWindow, public PlugInWindow {
+class fMain : public DeviceWindow {
   Q_OBJECT
  public:
   explicit fMain(QWidget* parent = nullptr);
@@ -38,20 +40,105 @@ class fMain : public QMainWindow, public PlugInWindow {
   bool EndPlugIn() override;
   lns::ObjectServerPtr LcaOS() override { return LcaOS_; }
 
-  // Window state: the device and the LonMark object of the last open.
+  // window_support::MainWindowLink
+  lns::AppDevicePtr device() override { return TheDevice; }
+  QString modemName() override { return strLonProgramName; }
+  void refillPhoneList() override;
+  void unload() override { UnloadForm(); }
+
+  void RunCloseProcedure() override { CloseProcedure(); }
+
+  // Unloading the window: every other window of the plug-in goes, then the
+  // close procedure ends the plug-in (what closing it from its frame does).
+  void UnloadForm();
+
+  // --- window state ---------------------------------------------------------
   lns::AppDevicePtr TheDevice;
   lns::LonMarkObjectPtr TheLMObject;
+  QString strLonProgramName;
+  lns::DeviceInterfacePtr DeviceInterface;
+  std::shared_ptr<lns::LonMarkObjects> DeviceObjects;
+  lns::LonMarkObjectPtr DeviceLevelObject;
+  lns::ConfigPropertyPtr DialStringProperty;
+  lns::ConfigPropertyPtr DialModeProperty;
+  lns::ExtensionRecordPtr DescriptionRecord;
+  lns::NetworkVariablePtr CurrentNv;
+  lns::NetworkVariablePtr StatusNv;
+  lns::NetworkVariablePtr StatusTextNv;
+  QString StatusNvName;
+  bool IntModemEnabled = false;
+  // The last value read from StatusNv.
+  QString LastStatusText;
 
-  QLabel* LabelModem = nullptr;
+  // --- controls of this window ------------------------------------------------
+  QLabel* LabelModem = nullptr;  // "Object:" and the opened object
+  QLabel*& LabelPhoneNumber = PhoneNumberLabel;
+  CZEV_ActiveXCtrl*& ExplicitCOM = Control;
+  QAction*& MenuModemOptions = ModemMenu;
+  QAction*& SubMenuManual = ManualItem;
+  QAction*& SubMenuLocalPerpetual = PerpetualItem;
+  QAction*& SubMenuAbout = AboutItem;
+  QAction*& Divider = RlxSeparator;
+  QAction*& Separator = ModemSeparator;
+
+  // --- the rows of the enabling table ------------------------------------------
+  enum class Row {
+    FirstModemReady,
+    ExternalModemReady,
+    FirstModemNotReady,
+    ExternalModemNotReady,
+    DeviceLevelGlobals,
+    NoAnswerFirstModem,
+    NoAnswerExternalModem,
+    NoAnswerOtherObject,
+    OffNetModem,
+    OffNetGlobals,
+  };
+  // Applies the row's menus, dial controls and texts, and what else the row does.
+  void ApplyRow(Row row);
+
+  // --- the status display ----------------------------------------------------
+  // Starts showing the opened modem object's state (called for a ready modem).
+  void StartStatusDisplay();
+  // One Timer1 tick: reads the status variable again and keeps the dial
+  // controls in step with the line.
+  void Timer1Tick();
+  // The Object Server's update event.
+  void OnUpdateEvent(qint32 code, const QString& value, const lns::ObjectPtr& object);
+  // Shows in ComboPhone the dial string the modem holds.
+  void DialStringDisplay();
+  // Rebuilds ComboPhone's list from the phonebook (empty edit text afterwards).
+  void FillPhoneList();
 
  protected:
-  // Closing the window from its frame unloads it: every other window of the
-  // plug-in goes, then the close procedure ends the plug-in.
+  // Closing the window from its frame unloads it.
   void closeEvent(QCloseEvent* event) override;
+  bool event(QEvent* event) override;
+
+ private slots:
+  // Menu commands of later work: each is wired to its operation there.
+  void onMenuPhoneBook();
+  void onSubMenuPulse();
+  void onSubMenuReboot();
+  void onSubMenuRingMode();
+  void onSubMenuAutoAnswer();
+  void onSubMenuInputAudio();
+  void onSubMenuManual();
+  void onSubMenuLocalPerpetual();
+  void onMenuDialOnDemand();
+  void onSubMenuStatistics();
+  void onCmdDial();
+  void onCmdCallCancel();
 
  private:
   void ReleaseReferences();
-  void Unload();
+  void ResetForOpen();
+  // Step 2 of either open: interface, objects, the phonebook object, its dial
+  // strings and the description record of entry 0.
+  void FindDeviceObjects();
+  qint32 ManagementMode() const;
+  void ShowOffNet(Row row);
+  void ShowModemDetails(bool resetInputAudio);
 
   lns::ObjectServerPtr LcaOS_;
 };
