@@ -12,6 +12,7 @@
 //                    "ZevExplicitResync" field 1 = the resync marker.
 
 #include <QString>
+#include <functional>
 
 #include "host/lns/lns.h"
 
@@ -40,6 +41,9 @@ enum class ProbeResult {
 // and makes sure the resync marker exists.
 ProbeResult PhonebookProbeAndDownload(QWidget* owner, window_support::DeviceLink& link,
                                       const lns::AppDevicePtr& device);
+// The same with any way of sending a request (the tests' devices).
+ProbeResult PhonebookProbeAndDownloadWith(QWidget* owner, const std::function<QString(const QString&)>& send,
+                                          const lns::AppDevicePtr& device);
 
 // Explicit family, when the window goes on without the device or finds the
 // system off-net: the 64 records and the marker exist afterwards.

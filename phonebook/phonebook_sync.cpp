@@ -1,0 +1,92 @@
+#include "phonebook/phonebook_sync.h"
+
+#include <QComboBox>
+
+#include "device_protocol/failure_reports.h"
+#include "device_protocol/reply_text.h"
+#include "device_protocol/requests.h"
+#include "host/mmain.h"
+#include "phonebook/phonebook_store.h"
+#include "platform/ui_services.h"
+#include "windows/support/device_link.h"
+
+namespace phonebook {
+
+namespace dp = device_protocol;
+
+namespace {
+
+void ReportDatabaseError(QWidget* owner, const lns::LnsError& e) {
+  platform::msgBox(e.description(), platform::MsgButtons::Ok, QString::fromLatin1(dp::kPlugInTitle),
+                   platform::MsgIcon::None, 0, owner);
+}
+
+}  // namespace
+
+void CreateDescriptionRecords(QWidget* owner, const lns::AppDevicePtr& device, const lns::ConfigPropertyPtr& dialString) {
+  platform::BusyCursor busy;
+  CreateDescriptionRecordsWith(owner, device, dialString ? dialString->ElementCount() : 0);
+}
+
+ProbeResult PhonebookProbeAndDownloadWith(QWidget* owner, const MessageSender& send, const lns::AppDevicePtr& device) {
+  platform::BusyCursor busy;
+  const QString reply = send(dp::PhonebookProbe());
+  if (dp::IsFailureReply(reply)) {
+    platform::msgBox(dp::kPhonebookProbeFailed.text(reply), platform::MsgButtons::Ok,
+                     dp::kPhonebookProbeFailed.titleText(), platform::MsgIcon::None, 0, owner);
+    return ProbeResult::Failed;
+  }
+  if (dp::IsNotSupportedReply(reply))
+    return ProbeResult::NoPhonebook;
+  try {
+    FirstDownload(owner, device, send);
+  } catch (const lns::LnsError& e) {
+    ReportDatabaseError(owner, e);
+  }
+  return ProbeResult::Supported;
+}
+
+ProbeResult PhonebookProbeAndDownload(QWidget* owner, window_support::DeviceLink& link,
+                                      const lns::AppDevicePtr& device) {
+  return PhonebookProbeAndDownloadWith(owner, [&link](const QString& request) { return link.Send(request); }, device);
+}
+
+void OfflineRecordCreation(const lns::AppDevicePtr& device) {
+  platform::BusyCursor busy;
+  try {
+    EnsureExplicitRecords(device);
+  } catch (const lns::LnsError& e) {
+    ReportDatabaseError(nullptr, e);
+  }
+}
+
+bool DatabaseOnlySave() {
+  if (MMain.DeviceOffline)
+    return true;
+  try {
+    return MMain.CurrentSystem && MMain.CurrentSystem->MgmtMode() == 1;
+  } catch (const lns::LnsError&) {
+    return false;
+  }
+}
+
+void FillPhoneListLonMark(QComboBox* combo, const lns::AppDevicePtr& device, const lns::ConfigPropertyPtr& dialString) {
+  platform::BusyCursor busy;
+  combo->clear();
+  try {
+    combo->addItems(PhoneListLonMark(device, dialString));
+  } catch (const lns::LnsError&) {
+    // The list stays empty: the phonebook cannot be read now.
+  }
+}
+
+void FillPhoneListExplicit(QComboBox* combo, const lns::AppDevicePtr& device) {
+  platform::BusyCursor busy;
+  try {
+    combo->addItems(PhoneListExplicit(device));
+  } catch (const lns::LnsError&) {
+    // Nothing is added: the database cannot be read now.
+  }
+}
+
+}  // namespace phonebook
