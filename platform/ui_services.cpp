@@ -42,7 +42,11 @@ BusyCursor::~BusyCursor() { ui().setPointer(previous_); }
 
 int QtUiServices::messageBox(const MessageBoxRequest& r) {
   QMessageBox box(r.owner);
-  box.setText(r.text);
+  // The plug-in's texts separate lines with a carriage return alone.
+  QString text = r.text;
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  text.replace(QChar(13), QChar(10));
+  box.setText(text);
   box.setWindowTitle(r.title.isEmpty() ? QApplication::applicationName() : r.title);
   switch (r.icon) {
     case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
