@@ -41,9 +41,10 @@ class CompletionWait {
   virtual void waitAtMost(quint32 ms) = 0;
 };
 
-// Steady clock and condition variable.
+// Steady clock and condition variable, after watching the byte for a moment.
 class SystemCompletionWait : public CompletionWait {
  public:
+  static constexpr int kSpinMicroseconds = 200;
   const platform::Clock& clock() const override;
   void waitAtMost(quint32 ms) override;
   static SystemCompletionWait& instance();

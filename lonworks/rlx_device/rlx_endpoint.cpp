@@ -1,7 +1,8 @@
 #include "rlx_endpoint.h"
 
-#include <QDateTime>
-#include <QFileInfo>
+#include <QFile>
+#include <sqlite3.h>
+#include <sys/stat.h>
 
 #include "lonworks/rlx_device/rlx_store.h"
 #include "platform/registry.h"
@@ -19,9 +20,24 @@ lnssim::RuntimeContext& RlxEndpoint::context() {
   // message itself, so it is done again only when the registry's file changed.
   QString key;
   if (!databasePath_) {
-    const QFileInfo hive(platform::Registry::hiveFile(platform::Hive::LocalMachine));
-    key = hive.absoluteFilePath() + u'|' + QString::number(hive.lastModified().toMSecsSinceEpoch()) + u'|' +
-          QString::number(hive.size());
+    // stat() directly: a QFileInfo time would go through the local time zone.
+    // The hive is looked at again after the check interval, or at once when
+    // the registry root itself changed.
+    const QString hive = platform::Registry::hiveFile(platform::Hive::LocalMachine);
+    const qint64 now = platform::SystemClock::instance().nowMs();
+    if (db_ && hive == checkedHive_ && now - hiveCheckedAt_ < registryCheckIntervalMs_)
+      return *ctx_;
+    checkedHive_ = hive;
+    hiveCheckedAt_ = now;
+    struct stat st {};
+    if (::stat(QFile::encodeName(hive).constData(), &st) == 0)
+      key = hive + QStringLiteral("|%1.%2|%3|%4")
+                       .arg(qint64(st.st_mtim.tv_sec))
+                       .arg(qint64(st.st_mtim.tv_nsec))
+                       .arg(qint64(st.st_size))
+                       .arg(quint64(st.st_ino));
+    else
+      key = hive;
     if (db_ && key == registryKey_)
       return *ctx_;
   }
@@ -75,7 +91,27 @@ class ReadTransaction {
 
 }  // namespace
 
-lcadatsv::DeviceStatus RlxEndpoint::checkDevice(std::int32_t dataServer, const std::string&, std::int32_t handle) {
+std::pair<qint64, qint64> RlxEndpoint::changeStamp() {
+  lnssim::SimDatabase& db = context().database();
+  const qint64 version = db.query("PRAGMA data_version").scalarInt().value_or(-1);
+  return {version, qint64(sqlite3_total_changes64(db.handle()))};
+}
+
+lcadatsv::DeviceStatus RlxEndpoint::checkDevice(std::int32_t dataServer, const std::string& name, std::int32_t handle) {
+  try {
+    const auto stamp = changeStamp();
+    if (checkMemo_.db == &context().database() && checkMemo_.stamp == stamp && checkMemo_.dataServer == dataServer &&
+        checkMemo_.handle == handle)
+      return checkMemo_.status;
+    const lcadatsv::DeviceStatus status = checkDeviceNow(dataServer, name, handle);
+    checkMemo_ = {stamp, dataServer, handle, status, &context().database()};
+    return status;
+  } catch (const lns::LnsError&) {
+    return lcadatsv::DeviceStatus::Failure;
+  }
+}
+
+lcadatsv::DeviceStatus RlxEndpoint::checkDeviceNow(std::int32_t dataServer, const std::string&, std::int32_t handle) {
   try {
     const ReadTransaction reading(context().database());
     if (!systemExists(dataServer))

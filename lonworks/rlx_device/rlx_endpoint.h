@@ -34,17 +34,41 @@ class RlxEndpoint : public lcadatsv::DeviceEndpoint {
   lcadatsv::DeviceStatus reset(std::int32_t dataServer) override;
   lcadatsv::DeviceAnswer request(const lcadatsv::DeviceRequest& request) override;
 
+  // How long the registry's answer (which database to use) is trusted before
+  // the registry file is looked at again; 0 looks at it on every call. A
+  // message makes four calls in a row, and looking costs as much as answering.
+  void setRegistryCheckInterval(qint64 ms) { registryCheckIntervalMs_ = ms; }
+
  private:
   lnssim::RuntimeContext& context();
   bool systemExists(std::int32_t dataServer);
+  lcadatsv::DeviceStatus checkDeviceNow(std::int32_t dataServer, const std::string& deviceName,
+                                        std::int32_t deviceHandle);
   std::optional<lnssim::DeviceIdentity> findDevice(std::int32_t dataServer, std::int32_t handle);
 
   const platform::Clock& clock_;
   std::function<QString()> databasePath_;
   QString openPath_;
   QString registryKey_;  // the registry file as it was when openPath_ was found
+  QString checkedHive_;
+  qint64 hiveCheckedAt_ = 0;
+  qint64 registryCheckIntervalMs_ = 100;
+  // The database's change stamp: another connection's commit or one of ours
+  // moves it. Answers that depend only on stored data stay valid while it holds.
+  std::pair<qint64, qint64> changeStamp();
+
   std::unique_ptr<lnssim::SimDatabase> db_;
   std::unique_ptr<lnssim::DatabaseRuntimeContext> ctx_;
+
+  // The last device check: a message opens three points on the same device in
+  // a row, and each open checks it.
+  struct CheckMemo {
+    std::pair<qint64, qint64> stamp{-1, -1};
+    std::int32_t dataServer = 0;
+    std::int32_t handle = 0;
+    lcadatsv::DeviceStatus status = lcadatsv::DeviceStatus::Ok;
+    const lnssim::SimDatabase* db = nullptr;
+  } checkMemo_;
 };
 
 // The request text as the traffic log shows it: "00 01 48 00".

@@ -134,6 +134,7 @@ TEST_F(EndpointTest, DevicesThatAreNotRoutersStaySilent) {
 }
 
 TEST_F(EndpointTest, FollowsTheRegistryToAnotherTree) {
+  endpoint.setRegistryCheckInterval(0);
   EXPECT_EQ(endpoint.checkDevice(ds, nodeName(1), demo->lonMark->Handle()), DeviceStatus::Ok);
   server.reset();
   demo.reset();
