@@ -266,6 +266,16 @@ void DeviceWindow::SetDialControls(bool enabled) {
   ComboPhone->setEnabled(enabled);
 }
 
+bool DeviceWindow::PhoneLineChosen() const {
+  const QString text = ComboPhone->currentText();
+  return !text.isEmpty() && ComboPhone->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive) >= 0;
+}
+
+void DeviceWindow::ClearPhoneText() {
+  ComboPhone->setCurrentIndex(-1);
+  ComboPhone->setEditText(QString());
+}
+
 int DeviceWindow::AskNoResponse(const QString& deviceName) {
   const QChar cr(13);
   NormalPointer pointer;

@@ -100,6 +100,12 @@ class DeviceWindow : public QMainWindow, public PlugInWindow, public window_supp
   void SetMessage(const QString& text, unsigned colour);
   // Enables or disables CmdDial, CmdCallCancel and ComboPhone together.
   void SetDialControls(bool enabled);
+  // Whether ComboPhone's text is one of its list's lines (a phonebook entry,
+  // chosen from the list or shown by the window), rather than a number the
+  // operator typed.
+  bool PhoneLineChosen() const;
+  // Empties ComboPhone's text (no line chosen).
+  void ClearPhoneText();
 
   // The explicit message control's link to the device.
   window_support::DeviceLink& Link() { return link_; }

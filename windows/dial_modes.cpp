@@ -5,11 +5,16 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include "device_protocol/failure_reports.h"
 #include "device_protocol/reply_text.h"
 #include "device_protocol/requests.h"
+#include "host/mmain.h"
 #include "phonebook/phonebook_sync.h"
 #include "platform/ui_services.h"
 #include "windows/device_window.h"
+#include "windows/fdialondemand.h"
+#include "windows/fperpetual.h"
+#include "windows/modem_options.h"
 
 namespace dial_modes {
 
@@ -98,6 +103,154 @@ void ReadDialMode(DeviceWindow& window, const lns::AppDevicePtr& device, ModemSe
   }
   window.MenuPhoneBook->setEnabled(true);
   window.SubMenuDialMode->setEnabled(true);
+}
+
+}  // namespace dial_modes
+
+// --- the phonebook entry a list line names -------------------------------------------
+
+namespace dial_modes {
+
+std::optional<PhonebookEntry> LonMarkEntryNamed(const lns::AppDevicePtr& device,
+                                                const lns::ConfigPropertyPtr& dialStrings, const QString& text) {
+  if (!device || !dialStrings)
+    return std::nullopt;
+  const qint32 count = dialStrings->ElementCount();
+  auto records = device->Extensions();
+  for (qint32 i = 0; i < count; ++i) {
+    const QString number = dialStrings->Element(i);
+    if (number.trimmed().isEmpty())
+      continue;
+    QString description;
+    try {
+      description = records->Item(QStringLiteral("ZevPhoneBook") + QString::number(i))->Field(1);
+    } catch (const lns::LnsError& e) {
+      if (e.number() != lns::kErrNotFound)
+        throw;  // an entry without its record has no description
+    }
+    if (number == text || (!description.isEmpty() && description == text))
+      return PhonebookEntry{i, number};
+  }
+  return std::nullopt;
+}
+
+std::optional<PhonebookEntry> ExplicitEntryNamed(const lns::AppDevicePtr& device, const QString& text) {
+  if (!device)
+    return std::nullopt;
+  auto records = device->Extensions();
+  for (int i = 0; i < 64; ++i) {
+    lns::ExtensionRecordPtr record;
+    try {
+      record = records->Item(QStringLiteral("ZevExplicitPhonebook") + QString::number(i));
+    } catch (const lns::LnsError& e) {
+      if (e.number() != lns::kErrNotFound)
+        throw;
+      continue;
+    }
+    const QString number = record->Field(1);
+    if (number.trimmed().isEmpty())
+      continue;
+    const QString description = record->Field(2);
+    if ((description.isEmpty() ? number : description) == text)
+      return PhonebookEntry{i, number};
+  }
+  return std::nullopt;
+}
+
+QString NoSuchEntryText(const QString& text) {
+  return QStringLiteral("\"") + text + QStringLiteral("\" is not an entry of the phonebook.");
+}
+
+// --- the menu commands ---------------------------------------------------------------------
+
+void SetManualLonMark(DeviceWindow& window, const lns::ConfigPropertyPtr& dialModeProperty) {
+  if (!dialModeProperty)
+    return;
+  platform::BusyCursor busy;
+  try {
+    dialModeProperty->SetValue(DialModeManualText());
+  } catch (const lns::LnsError& e) {
+    window.Report(e.description(), QString::fromLatin1(kPlugInTitle));
+    return;
+  }
+  bool onNet = false;
+  try {
+    onNet = MMain.CurrentSystem && MMain.CurrentSystem->MgmtMode() == 0;
+  } catch (const lns::LnsError&) {
+    // A system that cannot say is not taken to be on-net.
+  }
+  if (onNet && !MMain.DialControlsDisabled) {
+    window.CmdDial->setEnabled(true);
+    window.ComboPhone->setEnabled(true);
+    window.SubMenuReboot->setEnabled(true);
+    window.SubMenuPulse->setEnabled(true);
+  }
+  window.ComboPhone->setEditText(QString());
+  SetMarks(window, DialMode::Manual);
+}
+
+void SetManualExplicit(DeviceWindow& window) {
+  platform::BusyCursor busy;
+  const Modem modem = modem_options::ExplicitModemOf(window);
+  const QString reply = window.Send(device_protocol::SetManualMode(SelectorOf(modem)));
+  if (IsFailureReply(reply)) {
+    window.Report(kSetDialModeFailed.text(reply), kSetDialModeFailed.titleText());
+  } else {
+    window.ManualItem->setChecked(true);
+    window.PerpetualItem->setChecked(false);
+  }
+  window.CmdDial->setEnabled(true);
+  window.ComboPhone->setEnabled(true);
+  window.ComboPhone->setEditText(QString());
+}
+
+namespace {
+
+template <class Dialog>
+Dialog* DialogOf(DeviceWindow& window) {
+  if (auto* dialog = window.findChild<Dialog*>(QString(), Qt::FindDirectChildrenOnly))
+    return dialog;
+  return new Dialog(&window);
+}
+
+}  // namespace
+
+void OpenPerpetualLonMark(DeviceWindow& window, const lns::AppDevicePtr& device,
+                          const lns::LonMarkObjectPtr& modemObject, const lns::ConfigPropertyPtr& dialStrings) {
+  if (!device || !modemObject)
+    return;
+  fPerpetual* dialog = DialogOf<fPerpetual>(window);
+  {
+    platform::BusyCursor busy;
+    dialog->ComboPhonebook->clear();
+    if (dialStrings)
+      phonebook::FillPhoneListLonMark(dialog->ComboPhonebook, device, dialStrings);
+    dialog->ComboPhonebook->setCurrentIndex(-1);
+    dialog->GetObjects(device, modemObject, dialStrings);
+  }
+  platform::ui().showModal(dialog);
+}
+
+void OpenPerpetualExplicit(DeviceWindow& window, const lns::AppDevicePtr& device) {
+  if (!device)
+    return;
+  fPerpetual* dialog = DialogOf<fPerpetual>(window);
+  {
+    platform::BusyCursor busy;
+    dialog->ComboPhonebook->clear();
+    phonebook::FillPhoneListExplicit(dialog->ComboPhonebook, device);
+    dialog->ComboPhonebook->setCurrentIndex(-1);
+    dialog->GetDevice(device);
+  }
+  platform::ui().showModal(dialog);
+}
+
+void OpenDialOnDemand(DeviceWindow& window, const lns::LonMarkObjectPtr& modemObject) {
+  if (!modemObject)
+    return;
+  fDialOnDemand* dialog = DialogOf<fDialOnDemand>(window);
+  dialog->Load(modemObject);
+  platform::ui().showModeless(dialog);
 }
 
 }  // namespace dial_modes

@@ -5,6 +5,7 @@
 // menu commands and the perpetual and dial-on-demand dialogs build on them.
 
 #include <QString>
+#include <optional>
 
 #include "device_protocol/dial_mode.h"
 #include "device_protocol/modem.h"
@@ -34,5 +35,53 @@ bool ShowDialMode(DeviceWindow& window, const lns::ConfigPropertyPtr& dialModePr
 // enabled. A failed read keeps the marks.
 void ReadDialMode(DeviceWindow& window, const lns::AppDevicePtr& device, device_protocol::ModemSelector selector,
                   bool phonebookSupported);
+
+// --- the phonebook entry a list line names ------------------------------------
+
+struct PhonebookEntry {
+  int index = 0;
+  QString number;  // as stored (untrimmed)
+};
+
+// LonMark family: the first entry whose description (record "ZevPhoneBook" + i)
+// or whose dial string (element i, as stored) equals the text. Entries without
+// a dial string are passed over: there is nothing to dial. Database errors
+// are raised (lns::LnsError).
+std::optional<PhonebookEntry> LonMarkEntryNamed(const lns::AppDevicePtr& device,
+                                                const lns::ConfigPropertyPtr& dialStrings, const QString& text);
+// Explicit family: the first record "ZevExplicitPhonebook" + i (0 to 63) whose
+// description, or whose number when it has no description, equals the text.
+// Records without a number are passed over.
+std::optional<PhonebookEntry> ExplicitEntryNamed(const lns::AppDevicePtr& device, const QString& text);
+
+// The notice when a line names no entry (the list is older than the phonebook,
+// or its text was edited).
+QString NoSuchEntryText(const QString& text);
+
+// --- the menu commands ----------------------------------------------------------
+
+// Manual, LonMark family: writes "MANUAL,0,0,0,0,0,0,0,0,0,0" into the modem's
+// UCPT_DialMode; once written, marks Manual, empties ComboPhone and, when the
+// system is on-net and the window has not disabled the dial controls, enables
+// CmdDial, ComboPhone, SubMenuReboot and SubMenuPulse. A failed write is shown
+// with its own text and changes nothing.
+void SetManualLonMark(DeviceWindow& window, const lns::ConfigPropertyPtr& dialModeProperty);
+
+// Manual, explicit family: sends SetManualMode for the window's modem; on
+// success marks Manual, on failure reports it and keeps the marks; in both
+// cases the dial controls are enabled and ComboPhone emptied (the window
+// enables its modem list too).
+void SetManualExplicit(DeviceWindow& window);
+
+// Perpetual: fills the dialog's list from the phonebook, hands it its objects
+// and shows it modally over the window. The dialog is the window's own,
+// made on first use.
+void OpenPerpetualLonMark(DeviceWindow& window, const lns::AppDevicePtr& device,
+                          const lns::LonMarkObjectPtr& modemObject, const lns::ConfigPropertyPtr& dialStrings);
+void OpenPerpetualExplicit(DeviceWindow& window, const lns::AppDevicePtr& device);
+
+// Dial On Demand (LonMark family): loads the window's settings dialog with
+// the modem's object and shows it without blocking the window.
+void OpenDialOnDemand(DeviceWindow& window, const lns::LonMarkObjectPtr& modemObject);
 
 }  // namespace dial_modes

@@ -8,10 +8,12 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTimer>
 
 #include "host/mmain.h"
 #include "host/object_server_binding.h"
+#include "phonebook/phonebook_editor.h"
 #include "ring_stats/ring_stats.h"
 
 namespace {
@@ -84,6 +86,11 @@ fMain::fMain(QWidget* parent) : DeviceWindow(kNames, parent), LcaOS_(CreateObjec
   connect(SubMenuStatistics, &QAction::triggered, this, &fMain::onSubMenuStatistics);
   connect(CmdDial, &QPushButton::clicked, this, &fMain::onCmdDial);
   connect(CmdCallCancel, &QPushButton::clicked, this, &fMain::onCmdCallCancel);
+  // Enter in the phone number dials, as the Dial button would.
+  connect(ComboPhone->lineEdit(), &QLineEdit::returnPressed, this, [this] {
+    if (CmdDial->isEnabled())
+      onCmdDial();
+  });
 
   // The Object Server's update event reaches the window for as long as it lives.
   if (LcaOS_) {
@@ -200,17 +207,11 @@ bool fMain::event(QEvent* event) {
   return DeviceWindow::event(event);
 }
 
-// --- menu commands of later work --------------------------------------------
+// --- menu commands -----------------------------------------------------------------
 
-void fMain::onMenuPhoneBook() {}
-void fMain::onSubMenuPulse() {}
-void fMain::onSubMenuReboot() {}
+void fMain::onMenuPhoneBook() {
+  phonebook::OpenEditorLonMark(this, TheDevice, TheLMObject, DeviceLevelObject, DialStringProperty);
+}
 void fMain::onSubMenuRingMode() { ring_stats::OpenRingMode(*this); }
-void fMain::onSubMenuAutoAnswer() {}
-void fMain::onSubMenuInputAudio() {}
-void fMain::onSubMenuManual() {}
-void fMain::onSubMenuLocalPerpetual() {}
-void fMain::onMenuDialOnDemand() {}
 void fMain::onSubMenuStatistics() { ring_stats::ShowConnectionStatistics(*this); }
-void fMain::onCmdDial() {}
-void fMain::onCmdCallCancel() {}
+// The calls and the modem and device options are in fmain_calls.cpp.

@@ -110,13 +110,24 @@ class fMain : public DeviceWindow {
   // Rebuilds ComboPhone's list from the phonebook (empty edit text afterwards).
   void FillPhoneList();
 
+  // --- calls -----------------------------------------------------------------
+  // CmdDial (and Enter in ComboPhone): a typed number is written to the
+  // modem's dial variable as it stands; a phonebook line dials its entry's
+  // number, trimmed, and records the entry in UCPT_DialMode ("MANUAL," + i).
+  void Dial();
+  // CmdCallCancel: writes "1 1" to the modem's call-cancel variable.
+  void CallCancel();
+  // The opened modem object's UCPT_DialMode (DialModeProperty, fetched when
+  // not yet held); nullptr for other objects.
+  lns::ConfigPropertyPtr DialModeOfModem();
+
  protected:
   // Closing the window from its frame unloads it.
   void closeEvent(QCloseEvent* event) override;
   bool event(QEvent* event) override;
 
  private slots:
-  // Menu commands of later work: each is wired to its operation there.
+  // The menu commands and the dial buttons.
   void onMenuPhoneBook();
   void onSubMenuPulse();
   void onSubMenuReboot();

@@ -17,6 +17,7 @@
 #include "device_protocol/reply_text.h"
 #include "device_protocol/requests.h"
 #include "host/mmain.h"
+#include "phonebook/phonebook_editor.h"
 #include "phonebook/phonebook_sync.h"
 #include "platform/ui_services.h"
 #include "ring_stats/ring_stats.h"
@@ -356,16 +357,9 @@ void fMainExplicit::ShowNotReady() {
   SetMessage(QStringLiteral("Modem not ready, or port is disabled"), kColourRed);
 }
 
-// --- menu commands of later work --------------------------------------------
+// --- menu commands -----------------------------------------------------------------
 
-void fMainExplicit::onMenuPhoneBook() {}
-void fMainExplicit::onSubMenuPulse() {}
-void fMainExplicit::onSubMenuReboot() {}
+void fMainExplicit::onMenuPhoneBook() { phonebook::OpenEditorExplicit(this, TheDevice); }
 void fMainExplicit::onSubMenuRingMode() { ring_stats::OpenRingMode(*this); }
-void fMainExplicit::onSubMenuAutoAnswer() {}
-void fMainExplicit::onSubMenuInputAudio() {}
-void fMainExplicit::onMenuManual() {}
-void fMainExplicit::onMenuPerpetual() {}
 void fMainExplicit::onSubMenuStatistics() { ring_stats::ShowConnectionStatistics(*this); }
-void fMainExplicit::onCmdDial() {}
-void fMainExplicit::onCmdCallCancel() {}
+// The calls and the modem and device options are in fmain_explicit_calls.cpp.

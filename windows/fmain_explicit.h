@@ -58,6 +58,13 @@ class fMainExplicit : public DeviceWindow {
   // Runs when ComboModem's choice changes (the operator's or the open's).
   void ModemSelection();
 
+  // --- calls -----------------------------------------------------------------
+  // CmdDial: a typed number is sent as it stands; a phonebook line dials its
+  // entry's number, trimmed, after the modem's auto answer is switched off.
+  void Dial();
+  // CmdCallCancel: the hang-up message, without waiting for a reply.
+  void CallCancel();
+
   // --- the explicit states ---------------------------------------------------
   void ShowOffNet();
   void ShowNoAnswer();
@@ -91,7 +98,7 @@ class fMainExplicit : public DeviceWindow {
   void closeEvent(QCloseEvent* event) override;
 
  private slots:
-  // Menu commands of later work: each is wired to its operation there.
+  // The menu commands and the dial buttons.
   void onMenuPhoneBook();
   void onSubMenuPulse();
   void onSubMenuReboot();
@@ -112,5 +119,6 @@ class fMainExplicit : public DeviceWindow {
   void FillPhoneList();
 
   bool polling_ = false;   // a Timer2 tick is under way
+  bool dialing_ = false;   // a Dial is under way (its auto-answer wait lets events run)
   bool unloading_ = false;
 };

@@ -2,12 +2,17 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QListWidget>
+#include <QPointer>
+#include <optional>
 
 #include "device_protocol/failure_reports.h"
 #include "device_protocol/reply_text.h"
 #include "device_protocol/requests.h"
+#include "host/mmain.h"
 #include "platform/ui_services.h"
 #include "windows/device_window.h"
+#include "windows/waits.h"
 
 namespace modem_options {
 
@@ -72,6 +77,240 @@ void InitialiseAutoAnswer(DeviceWindow& window, const lns::AppDevicePtr& device)
       window.Report(failure.text(reply), failure.titleText());
     }
   }
+}
+
+// --- the menu commands -------------------------------------------------------------
+
+namespace {
+
+ModemNames Names() {
+  return {MMain.InternalModemObjectName, MMain.ExternalModem1ObjectName, MMain.ExternalModem2ObjectName};
+}
+
+void ReportDatabaseError(DeviceWindow& window, const lns::LnsError& e) {
+  window.Report(e.description(), QString::fromLatin1(kPlugInTitle));
+}
+
+// The auto-answer record of the device, made when it is missing.
+lns::ExtensionRecordPtr AutoAnswerRecord(const lns::AppDevicePtr& device) {
+  auto records = device->Extensions();
+  try {
+    return records->Item(QString::fromLatin1(kAutoAnswerRecord));
+  } catch (const lns::LnsError& e) {
+    if (e.number() != lns::kErrNotFound)
+      throw;
+  }
+  return records->Add(QString::fromLatin1(kAutoAnswerRecord));
+}
+
+// Marks a window's reboot as running while it lives; a second reboot of the
+// same window meanwhile is refused.
+class RebootGuard {
+ public:
+  explicit RebootGuard(DeviceWindow& window) : window_(&window) {
+    started_ = !window.property(kRunning).toBool();
+    if (started_)
+      window.setProperty(kRunning, true);
+  }
+  ~RebootGuard() {
+    if (started_ && window_)
+      window_->setProperty(kRunning, false);
+  }
+  RebootGuard(const RebootGuard&) = delete;
+  RebootGuard& operator=(const RebootGuard&) = delete;
+  bool started() const { return started_; }
+
+ private:
+  static constexpr char kRunning[] = "rebootRunning";
+  QPointer<DeviceWindow> window_;
+  bool started_ = false;
+};
+
+// Whether a loop of the window may go on after a pause: the window is still
+// there and still shows the device the loop waits for.
+bool StillWaiting(const QPointer<DeviceWindow>& window, const lns::AppDevicePtr& device) {
+  return window && window->device() == device;
+}
+
+}  // namespace
+
+Modem ExplicitModemOf(DeviceWindow& window) { return ExplicitWindowModem(window.modemName(), Names()); }
+
+void ToggleAutoAnswerLonMark(DeviceWindow& window, const lns::LonMarkObjectPtr& modemObject) {
+  if (!modemObject)
+    return;
+  platform::BusyCursor busy;
+  const AutoAnswerProperty property = AutoAnswerPropertyFor(FirmwareVersion(window.LabelProduct->text()));
+  const bool switchOn = !window.SubMenuAutoAnswer->isChecked();
+  try {
+    modemObject->ConfigProperties()->Item(property.name)->SetValue(switchOn ? property.onValue : property.offValue);
+    window.SubMenuAutoAnswer->setChecked(switchOn);
+  } catch (const lns::LnsError& e) {
+    ReportDatabaseError(window, e);
+  }
+}
+
+void ToggleAutoAnswerExplicit(DeviceWindow& window, const lns::AppDevicePtr& device) {
+  if (!device)
+    return;
+  platform::BusyCursor busy;
+  const Modem modem = ExplicitModemOf(window);
+  const bool switchOn = !window.SubMenuAutoAnswer->isChecked();
+  const ModemSelector selector = SelectorOf(modem);
+  const QString reply = window.Send(switchOn ? AutoAnswerOn(selector) : AutoAnswerOff(selector));
+  if (IsFailureReply(reply)) {
+    window.Report(kSetAutoAnswerFailed.text(reply), kSetAutoAnswerFailed.titleText());
+    return;
+  }
+  // The mark follows the device; the record keeps it for the next showing.
+  window.SubMenuAutoAnswer->setChecked(switchOn);
+  try {
+    AutoAnswerRecord(device)->SetField(AutoAnswerField(modem), switchOn ? QStringLiteral("1") : QStringLiteral("0"));
+  } catch (const lns::LnsError& e) {
+    ReportDatabaseError(window, e);
+  }
+}
+
+void ToggleInputAudio(DeviceWindow& window, bool explicitFamily) {
+  platform::BusyCursor busy;
+  const bool mute = !window.SubMenuInputAudio->isChecked();
+  const QString reply = window.Send(mute ? MuteInputAudio() : UnmuteInputAudio());
+  if (IsFailureReply(reply)) {
+    const FailureMessage& failure = explicitFamily ? kSetInputAudioMenuExplicitFailed : kSetInputAudioFailed;
+    window.Report(failure.text(reply), failure.titleText());
+    return;
+  }
+  window.SubMenuInputAudio->setChecked(mute);
+}
+
+void PulseServicePin(DeviceWindow& window) {
+  platform::BusyCursor busy;
+  const QString reply = window.Send(device_protocol::PulseServicePin());
+  if (IsFailureReply(reply))
+    window.Report(kPulseServicePinFailed.text(reply), kPulseServicePinFailed.titleText());
+}
+
+RebootOutcome SoftRebootLonMark(DeviceWindow& window) {
+  RebootGuard guard(window);
+  RebootOutcome outcome;
+  const lns::AppDevicePtr device = window.device();
+  if (!guard.started() || !device)
+    return outcome;
+  outcome.started = true;
+  QPointer<DeviceWindow> alive(&window);
+  platform::BusyCursor busy;
+  window.Send(SoftReboot());  // the reply is not examined
+  // The device's Test fails while it restarts. It is asked once the device
+  // has had a moment to go, then again after each pause until it answers.
+  auto deviceAnswers = [&device] {
+    try {
+      device->Test();
+      return true;
+    } catch (const lns::LnsError&) {
+      return false;
+    }
+  };
+  window_waits::pacer().pause(kRebootPauseMs);
+  if (!StillWaiting(alive, device))
+    return outcome;
+  outcome.deviceBack = deviceAnswers();
+  while (!outcome.deviceBack && outcome.attempts < kLonMarkRebootAttempts) {
+    window_waits::pacer().pause(kRebootPauseMs);
+    if (!StillWaiting(alive, device))
+      break;
+    ++outcome.attempts;
+    outcome.deviceBack = deviceAnswers();
+  }
+  return outcome;
+}
+
+RebootOutcome SoftRebootExplicit(DeviceWindow& window) {
+  RebootGuard guard(window);
+  RebootOutcome outcome;
+  const lns::AppDevicePtr device = window.device();
+  if (!guard.started() || !device)
+    return outcome;
+  outcome.started = true;
+  QPointer<DeviceWindow> alive(&window);
+  platform::BusyCursor busy;
+  window.Send(SoftReboot());  // the reply is not examined
+  // Until the device answers, the chosen modem's auto answer is sent as the
+  // window shows it: that both finds the device back and restores the setting.
+  QString reply = QString::fromLatin1(kMessageFailed);
+  while (IsFailureReply(reply) && outcome.attempts < kExplicitRebootAttempts) {
+    window_waits::pacer().pause(kRebootPauseMs);
+    if (!StillWaiting(alive, device))
+      break;
+    ++outcome.attempts;
+    const ModemSelector selector = SelectorOf(ExplicitModemOf(window));
+    reply = window.Send(window.SubMenuAutoAnswer->isChecked() ? AutoAnswerOn(selector) : AutoAnswerOff(selector));
+  }
+  outcome.deviceBack = !IsFailureReply(reply);
+  return outcome;
+}
+
+AutoAnswerOffOutcome SwitchAutoAnswerOff(DeviceWindow& window, QListWidget* listData, const lns::AppDevicePtr& device,
+                                         Modem modem, bool awaitConfirmation) {
+  AutoAnswerOffOutcome outcome;
+  platform::BusyCursor busy;
+  QPointer<DeviceWindow> alive(&window);
+  const ModemSelector selector = SelectorOf(modem);
+  // Value 6 of the statistics reply: hang-ups with cause "User Call Cancel".
+  // A failed or short reply has no count.
+  auto readCount = [&]() -> std::optional<int> {
+    const QString reply = window.Send(ReadModemStatistics(selector));
+    const ReplyValues values = SplitReplyText(reply);
+    if (listData) {
+      listData->clear();
+      listData->addItems(values.list());
+    }
+    if (IsFailureReply(reply) || values.size() <= 6)
+      return std::nullopt;
+    return NumericPrefixInt(values[6]);
+  };
+
+  const std::optional<int> baseline = readCount();
+  const QString reply = window.Send(AutoAnswerOff(selector));
+  if (IsFailureReply(reply)) {
+    outcome.failureReply = reply;
+    return outcome;
+  }
+  outcome.switchedOff = true;
+  window.SubMenuAutoAnswer->setChecked(false);
+  try {
+    AutoAnswerRecord(device)->SetField(AutoAnswerField(modem), QStringLiteral("0"));
+  } catch (const lns::LnsError& e) {
+    ReportDatabaseError(window, e);
+  }
+
+  if (!awaitConfirmation) {
+    readCount();
+    outcome.polls = 1;
+    return outcome;
+  }
+  // Without a first count there is nothing to compare with.
+  if (!baseline)
+    return outcome;
+  // The modem counts the hang-up that switching auto answer off causes. The
+  // count is read until it moves, within a number of reads and a time.
+  const platform::Clock& clock = window_waits::pacer().clock();
+  const qint64 deadline = clock.nowMs() + kAutoAnswerOffLimitMs;
+  while (outcome.polls < kAutoAnswerOffPolls) {
+    if (outcome.polls > 0) {
+      window_waits::pacer().pause(kAutoAnswerOffPauseMs);
+      if (!alive)
+        return outcome;
+    }
+    ++outcome.polls;
+    const std::optional<int> count = readCount();
+    if (count && *count != *baseline) {
+      outcome.confirmed = true;
+      break;
+    }
+    if (clock.nowMs() >= deadline)
+      break;
+  }
+  return outcome;
 }
 
 }  // namespace modem_options

@@ -24,6 +24,7 @@
 #include "windows/fmain.h"
 #include "windows/fmain_explicit.h"
 #include "windows/support/small_windows.h"
+#include "windows/waits.h"
 
 namespace window_testing {
 
@@ -38,10 +39,46 @@ inline QString modemObject(int index) {
   }
 }
 
+// The windows' pauses (reboot loops, auto-answer waits) on simulated time: a
+// pause moves the network clock by its length and lets window events run;
+// the bounds of waits are measured on the network clock.
+class NetworkPacer : public window_waits::Pacer {
+ public:
+  explicit NetworkPacer(SimNetwork& net) : net_(net), clock_(net) {}
+  void pause(int ms) override {
+    ++pauses;
+    pausedMs += ms;
+    net_.advance(ms);
+    QCoreApplication::processEvents();
+    if (onPause)
+      onPause();
+  }
+  const platform::Clock& clock() const override { return clock_; }
+
+  int pauses = 0;
+  qint64 pausedMs = 0;
+  std::function<void()> onPause;  // runs inside every pause, after the window events
+
+ private:
+  class NetworkTime : public platform::Clock {
+   public:
+    explicit NetworkTime(SimNetwork& net) : net_(net) {}
+    qint64 nowMs() const override { return net_.now(); }
+    qint64 epochMs() const override { return net_.now(); }
+
+   private:
+    SimNetwork& net_;
+  };
+  SimNetwork& net_;
+  NetworkTime clock_;
+};
+
 class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     net = std::make_unique<SimNetwork>();
+    pacer = std::make_unique<NetworkPacer>(*net);
+    window_waits::setPacer(pacer.get());
     fMain::Register();
     fMainExplicit::Register();
     // The host creates fMain with the first director's object.
@@ -56,6 +93,8 @@ class WindowTest : public ::testing::Test {
     for (WindowId id : {WindowId::fMain, WindowId::fMainExplicit, WindowId::fPhoneBook})
       RegisterWindow(id, nullptr);
     SetShutdownProcedure(nullptr);
+    window_waits::setPacer(nullptr);
+    pacer.reset();
     net.reset();
   }
 
@@ -107,6 +146,7 @@ class WindowTest : public ::testing::Test {
   }
 
   std::unique_ptr<SimNetwork> net;
+  std::unique_ptr<NetworkPacer> pacer;
   QStringList prompts;
 };
 
