@@ -230,23 +230,23 @@ void fMain::ProcessLonMarkObjectCommand(lns::LonMarkObjectPtr object, PlugInComm
 }
 
 void fMain::ApplyRow(Row row) {
-  const RowSpec spec = SpecOf(row);
-  Set(SubMenuReboot, spec.reboot);
-  Set(SubMenuPulse, spec.pulse);
-  Set(SubMenuRingMode, spec.ringMode);
-  Set(SubMenuInputAudio, spec.inputAudio);
-  Set(SubMenuAutoAnswer, spec.autoAnswer);
-  Set(SubMenuStatistics, spec.statistics);
-  Set(SubMenuDialMode, spec.dialMode);
-  if (spec.dialControls >= 0)
-    SetDialControls(spec.dialControls != 0);
-  if (spec.connectStatus)
-    LabelConnectStatus->setText(QString::fromLatin1(spec.connectStatus));
-  if (spec.message)
-    SetMessage(QString::fromLatin1(spec.message), spec.messageRed ? kColourRed : kColourBlack);
-  if (spec.setsDialControlsDisabled)
+  const RowSpec states = SpecOf(row);
+  Set(SubMenuReboot, states.reboot);
+  Set(SubMenuPulse, states.pulse);
+  Set(SubMenuRingMode, states.ringMode);
+  Set(SubMenuInputAudio, states.inputAudio);
+  Set(SubMenuAutoAnswer, states.autoAnswer);
+  Set(SubMenuStatistics, states.statistics);
+  Set(SubMenuDialMode, states.dialMode);
+  if (states.dialControls >= 0)
+    SetDialControls(states.dialControls != 0);
+  if (states.connectStatus)
+    LabelConnectStatus->setText(QString::fromLatin1(states.connectStatus));
+  if (states.message)
+    SetMessage(QString::fromLatin1(states.message), states.messageRed ? kColourRed : kColourBlack);
+  if (states.setsDialControlsDisabled)
     MMain.DialControlsDisabled = true;
-  if (spec.firmwareNotAvailable)
+  if (states.firmwareNotAvailable)
     LabelProduct->setText(QString::fromLatin1(kFirmwareNotAvailable));
 
   switch (row) {

@@ -1,6 +1,7 @@
 // Devices and what they hold: the interface, LonMark objects, network
 // variables, configuration properties and extension records.
 
+#include "lonworks/object_server/array_value.h"
 #include "sim_objects.h"
 
 namespace lnssim {
@@ -29,57 +30,6 @@ void checkValue(const QString& text, const QString& path) {
   throw lns::LnsError(kErrOffNet, QStringLiteral("The system is off-net: %1 cannot be reached").arg(path));
 }
 
-// The whole value of an array property: every element in double quotes
-// (with \" and \\), separated by commas: "5551234","","".
-QString joinElements(const QStringList& elements) {
-  QStringList quoted;
-  for (QString e : elements) {
-    e.replace(u'\\', QStringLiteral("\\\\")).replace(u'"', QStringLiteral("\\\""));
-    quoted << u'"' + e + u'"';
-  }
-  return quoted.join(u',');
-}
-
-std::optional<QStringList> splitElements(const QString& text) {
-  QStringList out;
-  qsizetype i = 0;
-  const qsizetype n = text.size();
-  auto skipBlanks = [&] {
-    while (i < n && text[i] == u' ')
-      ++i;
-  };
-  skipBlanks();
-  if (i >= n)
-    return std::nullopt;
-  while (true) {
-    skipBlanks();
-    if (i >= n || text[i] != u'"')
-      return std::nullopt;
-    ++i;
-    QString e;
-    bool closed = false;
-    while (i < n) {
-      const QChar c = text[i++];
-      if (c == u'\\' && i < n) {
-        e += text[i++];
-      } else if (c == u'"') {
-        closed = true;
-        break;
-      } else {
-        e += c;
-      }
-    }
-    if (!closed)
-      return std::nullopt;
-    out << e;
-    skipBlanks();
-    if (i >= n)
-      return out;
-    if (text[i] != u',')
-      return std::nullopt;
-    ++i;
-  }
-}
 
 // --- network variables ----------------------------------------------------
 

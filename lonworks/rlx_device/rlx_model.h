@@ -31,6 +31,7 @@
 // no modem, an entry outside the phonebook, a number it cannot store),
 // answers the single value 255 and changes nothing.
 
+#include "lonworks/object_server/array_value.h"
 #include <QList>
 #include <QString>
 #include <cstdint>
@@ -142,7 +143,7 @@ QString ringModeText(const RingMode& ring);
 std::optional<RingMode> parseRingMode(const QString& text);
 
 // The element list of an array property's whole value: "a","b",... (with \" and \\).
-QString joinElements(const QStringList& elements);
-std::optional<QStringList> splitElements(const QString& text);
+using lnssim::joinElements;
+using lnssim::splitElements;
 
 }  // namespace rlxsim
