@@ -606,33 +606,18 @@ void fPhoneBook::MenuClear_Click() {
 }
 
 void fPhoneBook::MenuResyncDatabase_Click() {
-  if (platform::msgBox(QStringLiteral("Are you sure you want to resynchronize the phonebook using the Database values?"),
-                       platform::MsgButtons::YesNo, QStringLiteral("Warning!"), platform::MsgIcon::None, 0,
-                       this) != platform::IdYes)
-    return;
-  if (!device_ || !explicit_)
-    return;
-  platform::BusyCursor busy;
-  HideForWork();
-  RebuildEmptyGrid(kExplicitEntryCount);
-  GridRows rows;
-  try {
-    ResyncFromDatabase(device_, rows, [this](const QString& r) { return Send(r); }, this);
-  } catch (const lns::LnsError& e) {
-    platform::msgBox(e.description(), platform::MsgButtons::Ok, QStringLiteral("RLX_Plug"), platform::MsgIcon::None, 0,
-                     this);
-    rows = LoadExplicitRows(device_, false);
-  }
-  FillGrid(rows);
-  PhonebookListChanged = true;
-  PhonebookModified = false;
-  ShowAfterWork(true);
+  RunResync(QStringLiteral("Are you sure you want to resynchronize the phonebook using the Database values?"),
+            &ResyncFromDatabase);
 }
 
 void fPhoneBook::MenuResyncDevice_Click() {
-  if (platform::msgBox(QStringLiteral("All descriptions will be lost!\rAre you sure you want to resynchronize the "
-                                      "phonebook using the Device values?"),
-                       platform::MsgButtons::YesNo, QStringLiteral("Warning!"), platform::MsgIcon::None, 0,
+  RunResync(QStringLiteral("All descriptions will be lost!\rAre you sure you want to resynchronize the "
+                           "phonebook using the Device values?"),
+            &ResyncFromDevice);
+}
+
+void fPhoneBook::RunResync(const QString& question, ResyncOperation resync) {
+  if (platform::msgBox(question, platform::MsgButtons::YesNo, QStringLiteral("Warning!"), platform::MsgIcon::None, 0,
                        this) != platform::IdYes)
     return;
   if (!device_ || !explicit_)
@@ -642,7 +627,7 @@ void fPhoneBook::MenuResyncDevice_Click() {
   RebuildEmptyGrid(kExplicitEntryCount);
   GridRows rows;
   try {
-    ResyncFromDevice(device_, rows, [this](const QString& r) { return Send(r); }, this);
+    resync(device_, rows, [this](const QString& r) { return Send(r); }, this);
   } catch (const lns::LnsError& e) {
     platform::msgBox(e.description(), platform::MsgButtons::Ok, QStringLiteral("RLX_Plug"), platform::MsgIcon::None, 0,
                      this);

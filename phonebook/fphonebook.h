@@ -65,6 +65,9 @@ class fPhoneBook : public QDialog, public PlugInWindow, private PhonebookOverlay
   void MenuClear_Click();
   void MenuResyncDatabase_Click();
   void MenuResyncDevice_Click();
+  // Asks the question, then rewrites the grid from the resynchronisation.
+  using ResyncOperation = bool (*)(const lns::AppDevicePtr&, GridRows&, const MessageSender&, QWidget*);
+  void RunResync(const QString& question, ResyncOperation resync);
 
   bool explicitFamily() const { return explicit_; }
   const lns::AppDevicePtr& device() const { return device_; }
