@@ -1,5 +1,7 @@
 // Reading the program identifier of a file of any content: the answer is
-// empty or 16 characters long, and the "RLX" family's answer is the fixed one.
+// never longer than 16 characters (shorter only when the identifier line is
+// malformed, so it matches no identifier), and the "RLX" family's answer is
+// the fixed hexadecimal one.
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -17,8 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     f.write(reinterpret_cast<const char*>(data), qint64(size));
   }
   const QString id = WalkDir::ReadXifProgramId(path);
-  FUZZ_CHECK(id.isEmpty() || id.size() == 16);
-  if (id.startsWith(QLatin1String("RLX")))
-    FUZZ_CHECK(false);  // the family's text form always reads as its hexadecimal identifier
+  FUZZ_CHECK(id.size() <= 16);
+  FUZZ_CHECK(!id.startsWith(QLatin1String("RLX")));
   return 0;
 }
