@@ -84,12 +84,17 @@ void OpenNetwork(const QString& name, const QString& networkInterfaceName) {
       if (server.IsOpen()) {
         server.Close();
         MMain.ServerOpenedByPlugIn = false;
+        // Closing the server closes the network it had open: should this
+        // opening fail, the next one must not take it for open.
+        MMain.NetworkOpenedByPlugIn = false;
       }
       server.setRemoteFlag(wantRemote);
     }
     if (!MMain.ServerOpenedByPlugIn) {
-      if (server.IsOpen())
+      if (server.IsOpen()) {
         server.Close();
+        MMain.NetworkOpenedByPlugIn = false;
+      }
       server.setSingleUserMode(false);
       server.Open();
       MMain.ServerOpenedByPlugIn = true;

@@ -290,7 +290,6 @@ TEST_F(Attach, FailuresRaiseCannotOpenTheNetworkAndKeepTheOpenOne) {
     QString failing;
   };
   const QList<Case> cases = {{"Nope", "", ""},
-                             {"Broken", "NI-missing", ""},
                              {"Broken", "", "Network(Broken).Open"},
                              {"Broken", "", "System(Broken).Open"},
                              {QString(1 << 20, u'x'), "", ""},
@@ -308,6 +307,19 @@ TEST_F(Attach, FailuresRaiseCannotOpenTheNetworkAndKeepTheOpenOne) {
     EXPECT_TRUE(MMain.NetworkOpenedByPlugIn);
     EXPECT_EQ(scriptedUi().pointer(), platform::Pointer::Default);
   }
+
+  // An interface that cannot be used: the server was closed to switch it to
+  // remote work, and the open network went with it, so the next opening of
+  // that network opens it again rather than taking it for open.
+  EXPECT_EQ(Raised([] { attach::OpenNetwork("Broken", "NI-missing"); }).number(), 20006);
+  EXPECT_EQ(MMain.CurrentNetworkName, "Demo");
+  EXPECT_FALSE(MMain.NetworkOpenedByPlugIn);
+  lns_.log->failing.clear();
+  lns_.log->calls.clear();
+  attach::OpenNetwork("Demo", "");
+  EXPECT_EQ(lns_.log->count("Network(Demo).Open"), 1);
+  EXPECT_FALSE(lns_.server->remote);
+  EXPECT_TRUE(MMain.NetworkOpenedByPlugIn);
 }
 
 TEST_F(Attach, ServerFailuresAndAMissingServerRaiseCannotOpenTheNetwork) {

@@ -259,8 +259,12 @@ bool LNSPlugInAPI::Remote() { return MMain.ObjectServer ? MMain.ObjectServer->re
 void LNSPlugInAPI::setRemote(bool remote) {
   lns::ObjectServer& server = Server();
   MMain.ServerOpenedByPlugIn = server.IsOpen();
-  if (MMain.ServerOpenedByPlugIn)
+  if (MMain.ServerOpenedByPlugIn) {
     server.Close();
+    // The network went with the server: the director's next networkName
+    // opens it again instead of finding it "already open".
+    MMain.NetworkOpenedByPlugIn = false;
+  }
   server.setRemoteFlag(remote);
   if (MMain.ServerOpenedByPlugIn)
     server.Open();

@@ -244,12 +244,15 @@ TEST_F(PlugInApi, RemoteReopensAnOpenServer) {
   EXPECT_TRUE(api.Remote());
 
   lns_.server->open = true;
+  MMain.NetworkOpenedByPlugIn = true;
   lns_.log->calls.clear();
   api.setRemote(false);
   EXPECT_EQ(lns_.log->calls,
             (QStringList{"Server.IsOpen", "Server.Close", "Server.setRemoteFlag(0)", "Server.Open"}));
   EXPECT_TRUE(MMain.ServerOpenedByPlugIn);
   EXPECT_FALSE(api.Remote());
+  // The network closed with the server: the next networkName opens it again.
+  EXPECT_FALSE(MMain.NetworkOpenedByPlugIn);
 
   lns_.log->failing << "Server.Open";
   const AutomationError e = Raised([&] { api.Invoke(9, {true}); });
