@@ -15,13 +15,13 @@ if [ -z "${RLX_E2E_ON_PRIVATE_BUS:-}" ]; then
   xvfb_pid=""
   cleanup() { [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null; rm -rf "$work"; }
   trap cleanup EXIT
-  # A screen of our own for the window.
-  for n in $(seq 121 160); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || { display=":$n"; break; }
-  done
-  Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  # A screen of our own for the window; Xvfb picks a free display number itself,
+  # so tests running side by side never share one.
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
   xvfb_pid=$!
-  for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
+  for _ in $(seq 1 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+  display=":$(tr -d '[:space:]' <"$work/display")"
+  [ "$display" != ":" ] || { echo "FAIL: Xvfb did not start" >&2; exit 1; }
   export DISPLAY="$display" RLX_E2E_WORK="$work" RLX_E2E_ON_PRIVATE_BUS=1
   export RLX_REGISTRY_ROOT="$work/registry" XDG_RUNTIME_DIR="$work/runtime" RLX_PLUG_IDLE_EXIT_MS=2000
   unset QT_QPA_PLATFORM WAYLAND_DISPLAY

@@ -1,0 +1,206 @@
+# Shared by the end-to-end scripts that drive the real RLX_Plug over a private
+# session bus. A script sources it and calls e2e_private_bus first:
+#
+#   source "$(dirname "$0")/e2e_lib.sh"
+#   e2e_private_bus "$@"        # BIN_DIR DBUS_DIR
+#
+# The first run of the script makes a temporary folder, starts a session bus
+# of its own (the build tree's session.conf, so the bus starts RLX_Plug from
+# the build tree) and runs the script again inside it. Every file of the run
+# stays in that folder: registry, LonWorks tree, runtime and cache folders,
+# screenshots. When the bus has gone, no process of the run may be left: each
+# one carries the run's folder in its environment (RLX_E2E_WORK), which is how
+# the outer run finds a leftover; it is reported, ended and fails the test.
+
+e2e_here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+step() { echo "== $*"; }
+
+# The processes of this run (their environment names the run's folder), but
+# not the ones that have ended already (a zombie's environment is empty).
+e2e_run_processes() {
+  grep -lzxF "RLX_E2E_WORK=$1" /proc/[0-9]*/environ 2>/dev/null | cut -d/ -f3 || true
+}
+
+e2e_private_bus() {
+  bin="$(cd "$1" && pwd)"
+  dbus_dir="$(cd "$2" && pwd)"
+  if [ -n "${RLX_E2E_ON_PRIVATE_BUS:-}" ]; then
+    work="$RLX_E2E_WORK"
+    lon="$work/LonWorks"
+    director="$bin/lns-director"
+    lnsdb="$bin/lnsdb"
+    trap e2e_inner_cleanup EXIT
+    return 0
+  fi
+  local work rc=0 left i
+  work=$(mktemp -d)
+  mkdir -p -m 700 "$work/runtime"
+  mkdir -p "$work/config" "$work/cache" "$work/data"
+  (
+    export RLX_E2E_WORK="$work" RLX_E2E_ON_PRIVATE_BUS=1
+    # Everything the activated RLX_Plug needs comes from the bus's environment.
+    export RLX_REGISTRY_ROOT="$work/registry" QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$work/runtime"
+    export XDG_CONFIG_HOME="$work/config" XDG_CACHE_HOME="$work/cache" XDG_DATA_HOME="$work/data"
+    export RLX_PLUG_IDLE_EXIT_MS=2000
+    unset DISPLAY WAYLAND_DISPLAY
+    exec dbus-run-session --config-file="$dbus_dir/session.conf" -- bash "$0" "$@"
+  ) || rc=$?
+  # The bus has gone; whatever it started must end with it.
+  for ((i = 0; i < 50; i++)); do
+    left=$(e2e_run_processes "$work")
+    [ -z "$left" ] && break
+    sleep 0.1
+  done
+  if [ -n "$left" ]; then
+    echo "FAIL: processes of this run are still there:" >&2
+    local p
+    for p in $left; do echo "  $p $(tr '\0' ' ' <"/proc/$p/cmdline" 2>/dev/null)" >&2; done
+    kill -9 $left 2>/dev/null || true
+    rc=1
+  fi
+  rm -rf "$work"
+  exit "$rc"
+}
+
+# --- inside the bus -----------------------------------------------------------
+
+e2e_pids=()  # processes the script started; ended by the cleanup
+
+e2e_inner_cleanup() {
+  local p name i
+  # The GDBus directors end when their input closes.
+  for name in "${!gio_in[@]}"; do gio_close "$name"; done
+  for name in "${!gio_pid[@]}"; do
+    for ((i = 0; i < 20; i++)); do process_gone "${gio_pid[$name]}" && break; sleep 0.1; done
+  done
+  for p in "${e2e_pids[@]}"; do kill -9 "$p" 2>/dev/null || true; done
+  # A plug-in still serving when the script ends (a failure midway) ends too:
+  # the bus going away does not end a plug-in whose window is shown.
+  p=$(plugin_pid 2>/dev/null || true)
+  [ -n "$p" ] && kill -9 "$p" 2>/dev/null || true
+  return 0
+}
+
+bus_call() {
+  gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+    --method "org.freedesktop.DBus.$1" "${@:2}"
+}
+plugin_up() { bus_call NameHasOwner RLX_Plug.LNSPlugInAPI | grep -q true; }
+plugin_down() { ! plugin_up; }
+plugin_pid() { bus_call GetConnectionUnixProcessID RLX_Plug.LNSPlugInAPI 2>/dev/null | sed -nE 's/.*uint32 ([0-9]+).*/\1/p'; }
+# The object paths the plug-in serves, one a line.
+plugin_objects() {
+  gdbus introspect --session --dest RLX_Plug.LNSPlugInAPI --object-path /RLX_Plug/LNSPlugInAPI 2>/dev/null |
+    sed -nE 's|.*node ([0-9]+) .*|/RLX_Plug/LNSPlugInAPI/\1|p'
+}
+# A process has gone when it no longer exists or has ended and waits only to be reaped.
+process_gone() { [ ! -e "/proc/$1" ] || [ "$(sed -E 's/.*\) ([A-Z]).*/\1/' "/proc/$1/stat" 2>/dev/null)" == Z ]; }
+
+# Polls a condition for at most the given number of tenths of a second.
+wait_for() {
+  local what=$1 tenths=$2 i
+  shift 2
+  for ((i = 0; i < tenths; i++)); do
+    if "$@"; then return 0; fi
+    sleep 0.1
+  done
+  fail "timed out waiting until $what"
+}
+
+# wait_plugin_ended [DESCRIPTION [PID]]: waits until the plug-in has left the
+# bus and its process (PID, or the one serving now) has ended.
+wait_plugin_ended() {
+  local pid=${2:-}
+  [ -n "$pid" ] || pid=$(plugin_pid || true)
+  wait_for "${1:-the plug-in ends}" 100 plugin_down
+  [ -z "$pid" ] || wait_for "the plug-in's process is gone" 100 process_gone "$pid"
+}
+
+# A LonWorks tree with the plug-in installed and the network Demo.
+setup_demo_tree() {
+  mkdir -p "$lon/Import" "$lon/Types" "$lon/bin"
+  ln -sf "$bin/XIF32BIN" "$lon/bin/XIF32BIN"
+  "$bin/reg" add 'HKLM\SOFTWARE\LonWorks' /v 'LonWorks Path' /d "$lon" /f >/dev/null
+  "$bin/RLX_Plug" /regplugin
+  "$lnsdb" demo >/dev/null
+}
+
+# The request texts a router received, oldest first.
+traffic() { "$lnsdb" traffic "$1" | awk -F'\t' '{ print $NF }'; }
+
+# expect_lines DESCRIPTION EXPECTED ACTUAL: the actual text starts with the expected lines.
+expect_lines() {
+  local what=$1 expected=$2 actual=$3 n
+  n=$(printf '%s\n' "$expected" | wc -l)
+  [ "$(printf '%s\n' "$actual" | head -n "$n")" == "$expected" ] ||
+    { diff <(printf '%s\n' "$expected") <(printf '%s\n' "$actual" | head -n "$n") >&2; fail "$what"; }
+}
+
+# expect_eq DESCRIPTION EXPECTED ACTUAL
+expect_eq() {
+  [ "$2" == "$3" ] || { diff <(printf '%s\n' "$2") <(printf '%s\n' "$3") >&2; fail "$1"; }
+}
+
+# --- directors on GLib's GDBus (gio_director.py), one connection each ---------
+#
+#   gio_start A              starts director A
+#   gio A get Visible        one request; the answer line is in $reply
+#   gio_ok A set ...         the same, failing the test unless the answer is "ok..."
+#   gio_expect A ANSWER REQ  the answer must be exactly ANSWER
+
+declare -A gio_in gio_out gio_pid
+
+gio_python() {
+  local c
+  for c in /usr/bin/python3 python3; do
+    if "$c" -c 'import gi; gi.require_version("Gio", "2.0"); from gi.repository import Gio' 2>/dev/null; then
+      echo "$c"
+      return 0
+    fi
+  done
+  fail "no Python 3 with GObject introspection (python3-gi) for the GDBus director"
+}
+
+gio_start() {
+  local name=$1 python fd
+  python=$(gio_python)
+  mkfifo "$work/gio-$name.in" "$work/gio-$name.out"
+  "$python" "$e2e_here/gio_director.py" <"$work/gio-$name.in" >"$work/gio-$name.out" 2>"$work/gio-$name.err" &
+  gio_pid[$name]=$!
+  e2e_pids+=("$!")
+  disown "$!"
+  exec {fd}>"$work/gio-$name.in"
+  gio_in[$name]=$fd
+  exec {fd}<"$work/gio-$name.out"
+  gio_out[$name]=$fd
+}
+
+# gio_close NAME: closes the director's input; it ends, and its connection with it.
+gio_close() {
+  local fd=${gio_in[$1]}
+  exec {fd}>&-
+  unset "gio_in[$1]"
+}
+
+gio() {
+  local name=$1
+  shift
+  printf '%s\n' "$*" >&"${gio_in[$name]}" || fail "director $name is gone"
+  reply=""
+  IFS= read -r -t 60 -u "${gio_out[$name]}" reply ||
+    { cat "$work/gio-$name.err" >&2; fail "director $name did not answer '$*'"; }
+}
+
+gio_ok() {
+  gio "$@"
+  [[ "$reply" == ok* ]] || fail "director $1: '${*:2}' answered: $reply"
+}
+
+gio_expect() {
+  local name=$1 expected=$2
+  shift 2
+  gio "$name" "$@"
+  [ "$reply" == "$expected" ] || fail "director $name: '$*' answered '$reply', expected '$expected'"
+}
