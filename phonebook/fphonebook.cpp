@@ -146,7 +146,7 @@ void fPhoneBook::GetObjects(lns::AppDevicePtr Device, lns::LonMarkObjectPtr LonM
   } catch (const lns::LnsError&) {
   }
   QString error;
-  FillGrid(LoadLonMarkRows(device_, dialString_, &error));
+  FillGrid(LoadLonMarkRows(device_, dialString_, &error, &unreadNumbers_));
   if (!error.isEmpty())
     platform::msgBox(error, platform::MsgButtons::Ok, QStringLiteral("RLX_Plug"), platform::MsgIcon::None, 0, this);
 }
@@ -532,7 +532,10 @@ void fPhoneBook::SaveLonMark() {
   platform::BusyCursor busy;
   HideForWork();
   GridRows rows = GridContents();
-  const QString error = phonebook::SaveLonMark(device_, dialString_, rows);
+  const QString error = phonebook::SaveLonMark(device_, dialString_, rows, unreadNumbers_);
+  // A number typed where none could be read has been written over it.
+  for (auto it = unreadNumbers_.begin(); it != unreadNumbers_.end();)
+    it = *it < rows.size() && !rows.at(*it).number.isEmpty() ? unreadNumbers_.erase(it) : std::next(it);
   FillGridKeepingCell(rows);
   if (!error.isEmpty())
     platform::msgBox(error, platform::MsgButtons::Ok, QStringLiteral("RLX_Plug"), platform::MsgIcon::None, 0, this);
@@ -592,7 +595,7 @@ void fPhoneBook::MenuClear_Click() {
     } else {
       HideForWork();
       GridRows rows = GridContents();
-      ClearLonMark(device_, dialString_, rows, this);
+      ClearLonMark(device_, dialString_, rows, this, &unreadNumbers_);
       FillGrid(rows);
       PhonebookListChanged = true;
       PhonebookModified = false;

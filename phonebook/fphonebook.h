@@ -153,6 +153,9 @@ class fPhoneBook : public QDialog, public PlugInWindow, private PhonebookOverlay
   lns::LonMarkObjectPtr lonMarkObject_;    // the modem object of fMain, or the opened object
   lns::LonMarkObjectPtr phonebookObject_;  // the object whose UCPT_DialString holds the numbers
   lns::ConfigPropertyPtr dialString_;
+  // LonMark family: the entries whose number could not be read when the grid
+  // was filled. Their empty cells are not saved over the device's numbers.
+  QSet<int> unreadNumbers_;
   MessageSender send_;
 
   bool settingText_ = false;  // the overlay's text is being set by the editor

@@ -60,9 +60,11 @@ qint32 ElementCount(const lns::ConfigPropertyPtr& dialString) { return dialStrin
 // --- Reading -------------------------------------------------------------------
 
 GridRows LoadLonMarkRows(const lns::AppDevicePtr& device, const lns::ConfigPropertyPtr& dialString,
-                         QString* lastError) {
+                         QString* lastError, QSet<int>* unreadNumbers) {
   const qint32 count = ElementCount(dialString);
   GridRows rows = EmptyRows(count);
+  if (unreadNumbers)
+    unreadNumbers->clear();
   auto records = device->Extensions();
   for (qint32 i = 0; i < count; ++i) {
     try {
@@ -70,6 +72,8 @@ GridRows LoadLonMarkRows(const lns::AppDevicePtr& device, const lns::ConfigPrope
     } catch (const lns::LnsError& e) {
       if (lastError)
         *lastError = e.description();
+      if (unreadNumbers)
+        unreadNumbers->insert(i);
     }
     try {
       if (RecordExists(*records, DescriptionRecordName(i)))
@@ -139,11 +143,14 @@ QList<PhonebookEntry> StoredLonMarkEntries(const lns::AppDevicePtr& device, cons
 
 // --- Saving --------------------------------------------------------------------
 
-QString SaveLonMark(const lns::AppDevicePtr& device, const lns::ConfigPropertyPtr& dialString, GridRows& rows) {
+QString SaveLonMark(const lns::AppDevicePtr& device, const lns::ConfigPropertyPtr& dialString, GridRows& rows,
+                    const QSet<int>& unreadNumbers) {
+  // An empty row whose number could not be read says nothing about the number.
+  auto numberUnknown = [&](qsizetype i) { return rows.at(i).number.isEmpty() && unreadNumbers.contains(int(i)); };
   // A description needs a number.
-  for (GridRow& row : rows)
-    if (!row.description.isEmpty() && row.number.isEmpty())
-      row.description.clear();
+  for (qsizetype i = 0; i < rows.size(); ++i)
+    if (!rows.at(i).description.isEmpty() && rows.at(i).number.isEmpty() && !numberUnknown(i))
+      rows[i].description.clear();
 
   QString lastError;
   std::shared_ptr<lns::ExtensionRecords> records;
@@ -157,7 +164,7 @@ QString SaveLonMark(const lns::AppDevicePtr& device, const lns::ConfigPropertyPt
     const qint32 index = static_cast<qint32>(i);
     RecordTransaction tx;
     try {
-      if (!row.number.isEmpty() || !dialString->Element(index).isEmpty())
+      if (!numberUnknown(i) && (!row.number.isEmpty() || !dialString->Element(index).isEmpty()))
         dialString->SetElement(index, row.number);
     } catch (const lns::LnsError& e) {
       lastError = e.description();
@@ -304,7 +311,9 @@ bool ClearExplicit(const lns::AppDevicePtr& device, GridRows& rows, const Messag
 }
 
 void ClearLonMark(const lns::AppDevicePtr& device, const lns::ConfigPropertyPtr& dialString, GridRows& rows,
-                  QWidget* owner) {
+                  QWidget* owner, QSet<int>* unreadNumbers) {
+  if (unreadNumbers)
+    unreadNumbers->clear();
   QString lastError;
   const qint32 count = ElementCount(dialString);
   std::shared_ptr<lns::ExtensionRecords> records;
@@ -348,7 +357,7 @@ void ClearLonMark(const lns::AppDevicePtr& device, const lns::ConfigPropertyPtr&
                    0, owner);
   // Show what is stored now rather than an empty grid that a later save
   // would write over the entries that are still there.
-  rows = LoadLonMarkRows(device, dialString);
+  rows = LoadLonMarkRows(device, dialString, nullptr, unreadNumbers);
 }
 
 // --- Resynchronising -------------------------------------------------------------
@@ -460,10 +469,15 @@ DownloadResult FirstDownload(QWidget* owner, const lns::AppDevicePtr& device, co
 void EnsureExplicitRecords(const lns::AppDevicePtr& device) {
   auto records = device->Extensions();
   RecordTransaction tx;
-  if (!RecordExists(*records, ExplicitEntryRecordName(0)))
+  const bool made = !RecordExists(*records, ExplicitEntryRecordName(0));
+  if (made)
     for (int i = 0; i < kExplicitEntryCount; ++i)
       EnsureExplicitEntryRecord(*records, i);
-  EnsureResyncMarker(*records);
+  ResyncMarker marker = EnsureResyncMarker(*records);
+  // Records made without the device hold none of its entries: the copy is
+  // out of step until a resynchronisation, and the editor says so.
+  if (made)
+    marker.Set(QStringLiteral("1"));
   tx.commit();
 }
 

@@ -14,6 +14,7 @@
 // A save sends an entry whose row differs from it, and writes the database
 // copy whenever the row differs from that copy.
 
+#include <QSet>
 #include <QString>
 #include <functional>
 
@@ -32,9 +33,10 @@ using MessageSender = std::function<QString(const QString& request)>;
 
 // LonMark family: the numbers are the elements of the dial-string property,
 // the descriptions the DescriptionRecords. A read that fails leaves its cell
-// empty; the text of the last error is put into *lastError.
+// empty; the text of the last error is put into *lastError, and the entries
+// whose number could not be read into *unreadNumbers.
 GridRows LoadLonMarkRows(const lns::AppDevicePtr& device, const lns::ConfigPropertyPtr& dialString,
-                         QString* lastError = nullptr);
+                         QString* lastError = nullptr, QSet<int>* unreadNumbers = nullptr);
 
 // Explicit family: field 1 and field 2 of the 64 ExplicitEntryRecords (a
 // missing record reads as an empty entry). With resetLoadedNumbers, every
@@ -57,7 +59,11 @@ QList<PhonebookEntry> StoredLonMarkEntries(const lns::AppDevicePtr& device, cons
 // element holds a number, the description when the row or the record holds
 // one (a missing record is added). Errors are trapped and the remaining rows
 // still attempted; returns the text of the last error ("" when none).
-QString SaveLonMark(const lns::AppDevicePtr& device, const lns::ConfigPropertyPtr& dialString, GridRows& rows);
+// An entry of unreadNumbers whose row is still empty shows no number because
+// it could not be read, not because the operator emptied it: its element is
+// left as it is and its description kept.
+QString SaveLonMark(const lns::AppDevicePtr& device, const lns::ConfigPropertyPtr& dialString, GridRows& rows,
+                    const QSet<int>& unreadNumbers = {});
 
 struct ExplicitSaveResult {
   bool stopped = false;            // the operator answered No after a failed store
@@ -89,9 +95,10 @@ bool ClearExplicit(const lns::AppDevicePtr& device, GridRows& rows, const Messag
 
 // LonMark family: empties every used element and its description. Errors are
 // trapped and reported once at the end; rows is rebuilt empty, or from the
-// stored values when something could not be cleared.
+// stored values when something could not be cleared (*unreadNumbers then
+// says which numbers could not be read).
 void ClearLonMark(const lns::AppDevicePtr& device, const lns::ConfigPropertyPtr& dialString, GridRows& rows,
-                  QWidget* owner = nullptr);
+                  QWidget* owner = nullptr, QSet<int>* unreadNumbers = nullptr);
 
 // --- Resynchronising (explicit family) -----------------------------------
 
@@ -124,6 +131,7 @@ enum class DownloadResult { Complete, Stopped, RecordsExisted };
 DownloadResult FirstDownload(QWidget* owner, const lns::AppDevicePtr& device, const MessageSender& send);
 
 // The 64 records and the marker exist afterwards (fields empty when new).
+// Records made here, without the device, mark the copy out of step ("1").
 void EnsureExplicitRecords(const lns::AppDevicePtr& device);
 
 // --- Phone lists -----------------------------------------------------------

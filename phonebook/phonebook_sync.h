@@ -46,7 +46,8 @@ ProbeResult PhonebookProbeAndDownloadWith(QWidget* owner, const std::function<QS
                                           const lns::AppDevicePtr& device);
 
 // Explicit family, when the window goes on without the device or finds the
-// system off-net: the 64 records and the marker exist afterwards.
+// system off-net: the 64 records and the marker exist afterwards; records
+// made here mark the copy out of step with the device.
 void OfflineRecordCreation(const lns::AppDevicePtr& device);
 
 // True while explicit-family saves go to the database only: the system is

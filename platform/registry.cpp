@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
+#include <optional>
 
 namespace platform {
 
@@ -36,10 +37,20 @@ QString decodeComponent(const QString& c) {
 
 class Hivefile {
  public:
-  explicit Hivefile(Hive hive) : settings_(Registry::hiveFile(hive), QSettings::IniFormat) {
-    settings_.setAtomicSyncRequired(true);
+  explicit Hivefile(Hive hive) {
+    // A hive that is there but cannot be read (a folder in its place, no
+    // read permission) is not handed to QSettings: a failed read empties
+    // QSettings' process-wide copy of the file but keeps the file's size and
+    // time, so when the same file comes back it would be taken for empty and
+    // the next write would store the hive without its keys.
+    const QString path = Registry::hiveFile(hive);
+    const QFileInfo info(path);
+    if (info.exists() && !(info.isFile() && info.isReadable()))
+      return;
+    settings_.emplace(path, QSettings::IniFormat);
+    settings_->setAtomicSyncRequired(true);
   }
-  bool readable() const { return settings_.status() == QSettings::NoError; }
+  bool readable() const { return settings_ && settings_->status() == QSettings::NoError; }
 
   // Resolves each component against the existing groups without regard to
   // case. Components that do not exist yet keep the caller's spelling.
@@ -50,9 +61,9 @@ class Hivefile {
     for (const QString& part : parts) {
       QString chosen = encodeComponent(part);
       if (allFound) {
-        settings_.beginGroup(path);
-        const QStringList children = settings_.childGroups();
-        settings_.endGroup();
+        settings_->beginGroup(path);
+        const QStringList children = settings_->childGroups();
+        settings_->endGroup();
         QString match;
         for (const QString& child : children) {
           if (child == chosen) {
@@ -85,12 +96,12 @@ class Hivefile {
   bool exists(const QString& group) {
     if (group.isEmpty())
       return true;  // the hive root
-    return settings_.contains(group + u'/' + kValuesEntry);
+    return settings_->contains(group + u'/' + kValuesEntry);
   }
 
   QList<RegValue> readValues(const QString& group) {
     QList<RegValue> out;
-    const QStringList flat = settings_.value(group + u'/' + kValuesEntry).toStringList();
+    const QStringList flat = settings_->value(group + u'/' + kValuesEntry).toStringList();
     for (qsizetype i = 0; i + 2 < flat.size(); i += 3) {
       RegValue v;
       v.name = flat[i];
@@ -105,7 +116,7 @@ class Hivefile {
     QStringList flat;
     for (const RegValue& v : values)
       flat << v.name << regTypeName(v.type) << v.data;
-    settings_.setValue(group + u'/' + kValuesEntry, flat);
+    settings_->setValue(group + u'/' + kValuesEntry, flat);
   }
 
   // Makes every component of the path exist as a key.
@@ -115,14 +126,14 @@ class Hivefile {
     for (const QString& p : parts) {
       path = path.isEmpty() ? p : path + u'/' + p;
       if (!exists(path))
-        settings_.setValue(path + u'/' + kValuesEntry, QStringList());
+        settings_->setValue(path + u'/' + kValuesEntry, QStringList());
     }
   }
 
   QStringList children(const QString& group) {
-    settings_.beginGroup(group);
-    QStringList out = settings_.childGroups();
-    settings_.endGroup();
+    settings_->beginGroup(group);
+    QStringList out = settings_->childGroups();
+    settings_->endGroup();
     for (QString& c : out)
       c = decodeComponent(c);
     std::sort(out.begin(), out.end(),
@@ -130,17 +141,17 @@ class Hivefile {
     return out;
   }
 
-  void removeGroup(const QString& group) { settings_.remove(group); }
+  void removeGroup(const QString& group) { settings_->remove(group); }
 
   bool commit() {
-    if (!settings_.isWritable())
+    if (!settings_ || !settings_->isWritable())
       return false;
-    settings_.sync();
-    return settings_.status() == QSettings::NoError;
+    settings_->sync();
+    return settings_->status() == QSettings::NoError;
   }
 
  private:
-  QSettings settings_;
+  std::optional<QSettings> settings_;
 };
 
 int findValue(const QList<RegValue>& values, const QString& name) {

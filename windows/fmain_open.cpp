@@ -210,11 +210,21 @@ void fMain::ProcessLonMarkObjectCommand(lns::LonMarkObjectPtr object, PlugInComm
 
   // Is the internal modem fitted? Without it the device numbers its modems
   // from selector 02.
-  IntModemEnabled = InternalModemFitted(Send(ReadModemSetting()));
+  const QString setting = Send(ReadModemSetting());
+  IntModemEnabled = InternalModemFitted(setting);
 
   const std::optional<Modem> modem = ModemObjectByName(strLonProgramName, Names());
   if (!modem) {
     ApplyRow(Row::DeviceLevelGlobals);
+    return;
+  }
+  // Without the setting the selector of the internal modem and of external
+  // modem 1 is unknown: asking the other modem in their place could show a
+  // ready modem as not ready (which disables dialling for good). The status
+  // could not be checked, and the window says so as for a failed status.
+  if (IsFailureReply(setting) && *modem != Modem::External2) {
+    const FailureMessage& failure = CheckModemStatusFailed(*modem);
+    Report(failure.text(setting), failure.titleText());
     return;
   }
   const QString reply = Send(ModemStatus(ObjectOpenSelector(*modem, IntModemEnabled)));

@@ -83,7 +83,10 @@ class ScriptedEndpoint : public lcadatsv::DeviceEndpoint {
         script = it->second;
     }
     lcadatsv::DeviceAnswer answer = script ? lcadatsv::DeviceAnswer{script->kind, script->bytes} : inner_->request(request);
-    if (answer.kind == lcadatsv::DeviceAnswer::Kind::NoAnswer && request.service != lcadatsv::Service::Transmit)
+    // Only a request that waits for its reply waits out a silent device; the
+    // data server completes a no-response request at once, and a silence left
+    // behind by one would cut short the next call's wait.
+    if (answer.kind == lcadatsv::DeviceAnswer::Kind::NoAnswer && request.service == lcadatsv::Service::WithResponse)
       wait_->signalSilence();
     return answer;
   }
