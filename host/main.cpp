@@ -54,8 +54,7 @@ int main(int argc, char** argv) {
       return automation::RunAutomationServer();
     case startup::StartMode::RegPlugIn:
     case startup::StartMode::DeregPlugIn:
-      startup::RunSwitch(mode);
-      return 0;
+      return startup::RunSwitch(mode);
     case startup::StartMode::RegistrationDialog:
       break;
   }

@@ -57,7 +57,7 @@ QString ProgramFolder() {
   return QDir::toNativeSeparators(dir);
 }
 
-void RegisterPlugIn(bool report) {
+bool RegisterPlugIn(bool report) {
   CRegistry reg;
   bool update = false;
   const QString registered = reg.MachineSetting(kPlugInKey, QString());
@@ -67,16 +67,16 @@ void RegisterPlugIn(bool report) {
     if (have > mine) {
       if (report)
         inform(QStringLiteral("A newer version of this plug-in is already registered"));
-      return;
+      return true;
     }
     if (have == mine) {
       if (report)
         inform(QStringLiteral("This plug-in is already registered"));
-      return;
+      return true;
     }
     update = true;
   }
-  // Write failures are not reported; the entry is written in this order.
+  // The entry is written in this order.
   reg.setMachineSetting(kPlugInKey, QString(), kProgId);
   reg.setMachineSetting(kPlugInKey, QStringLiteral("Name"), kPlugInName);
   reg.setMachineSetting(kPlugInKey, QStringLiteral("Description"), QStringLiteral("RLX_Plug UTILITY"));
@@ -85,10 +85,21 @@ void RegisterPlugIn(bool report) {
   reg.setMachineSetting(kPlugInKey, QStringLiteral("Version"), kVersion);
   reg.setMachineSetting(kPlugInKey, QStringLiteral("LcaVersion"), kLcaVersion);
   reg.setMachineSetting(kPlugInKey, QStringLiteral("DirPath"), ProgramFolder());
+  if (reg.errorNumber() != 0) {
+    // A registry that cannot be written is a failed registration: saying
+    // "registered" would leave directors without the plug-in and the operator
+    // none the wiser.
+    if (report)
+      platform::msgBox(QStringLiteral("Plug-in ") + kPlugInName +
+                           QStringLiteral(" could not be registered: the registry cannot be written."),
+                       platform::MsgButtons::Ok, kPlugInName, platform::MsgIcon::Critical);
+    return false;
+  }
   if (report)
     inform((update ? QStringLiteral("Updated version of plug-in registered as ")
                    : QStringLiteral("Plug-in registered as ")) +
            kProgId);
+  return true;
 }
 
 void DeregisterPlugIn(bool report) {

@@ -24,7 +24,9 @@ std::pair<int, int> ParseVersion(const QString& version);
 
 // Writes the entry unless an equal or newer version is registered. With
 // report set, the outcome is shown in an "RLX_Plug" information box.
-void RegisterPlugIn(bool report);
+// Returns false when the entry could not be written (reported as such, never
+// as a success).
+bool RegisterPlugIn(bool report);
 void DeregisterPlugIn(bool report);
 
 // The folder that holds the running program, without a trailing separator.

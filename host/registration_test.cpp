@@ -101,11 +101,18 @@ TEST(DeregisterPlugIn, TwiceReportsThatTheEntryIsGone) {
   EXPECT_TRUE(Registry::keyExists(Hive::LocalMachine, "SOFTWARE\\LonWorks\\LCA\\Plug-Ins"));
 }
 
-TEST(RegisterPlugIn, WriteFailuresStillReportSuccess) {
+TEST(RegisterPlugIn, AnUnwritableRegistryIsReportedAsAFailure) {
   testing_support::TestEnv env;
   QDir().mkpath(Registry::hiveFile(Hive::LocalMachine));
-  registration::RegisterPlugIn(true);
-  EXPECT_EQ(scriptedUi().boxTexts(), QStringList{"Plug-in registered as RLX_Plug.LNSPlugInAPI"});
+  EXPECT_FALSE(registration::RegisterPlugIn(true));
+  ASSERT_EQ(scriptedUi().boxes().size(), 1);
+  EXPECT_EQ(scriptedUi().boxes().front().text,
+            "Plug-in RLX_Plug could not be registered: the registry cannot be written.");
+  EXPECT_EQ(scriptedUi().boxes().front().title, "RLX_Plug");
+  EXPECT_EQ(scriptedUi().boxes().front().icon, platform::MsgIcon::Critical);
+  scriptedUi().clear();
+  EXPECT_FALSE(registration::RegisterPlugIn(false));
+  EXPECT_TRUE(scriptedUi().boxes().isEmpty());  // quiet: the exit code tells the installer
 }
 
 }  // namespace

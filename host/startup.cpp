@@ -17,13 +17,14 @@ StartMode ClassifyCommandLine(const QStringList& args) {
   return StartMode::RegistrationDialog;
 }
 
-void RunSwitch(StartMode mode) {
+int RunSwitch(StartMode mode) {
   if (mode == StartMode::RegPlugIn) {
     device_resources::InstallDeviceResources();
-    registration::RegisterPlugIn(false);
-  } else if (mode == StartMode::DeregPlugIn) {
-    registration::DeregisterPlugIn(false);
+    return registration::RegisterPlugIn(false) ? 0 : 1;
   }
+  if (mode == StartMode::DeregPlugIn)
+    registration::DeregisterPlugIn(false);
+  return 0;
 }
 
 }  // namespace startup

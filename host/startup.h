@@ -15,7 +15,8 @@ enum class StartMode { Automation, RegPlugIn, DeregPlugIn, RegistrationDialog };
 StartMode ClassifyCommandLine(const QStringList& args);
 
 // Carries out a stand-alone switch (install resources and register, or
-// deregister), quietly.
-void RunSwitch(StartMode mode);
+// deregister), quietly. Returns the process's exit code: 0, or 1 when the
+// registration could not be written (so an installer can tell).
+int RunSwitch(StartMode mode);
 
 }  // namespace startup

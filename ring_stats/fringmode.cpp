@@ -466,7 +466,16 @@ void fRingMode::ApplyExplicit() {
     }
     if (!main)
       return;
-    main->link().Send(*request);
+    const QString reply = main->link().Send(*request);
+    if (dp::IsFailureReply(reply)) {
+      // The router did not take the settings: say so and keep the windows
+      // (and what the operator typed) instead of closing as if it had.
+      PBar->setValue(100);
+      platform::msgBox(QStringLiteral("Failed to apply Ring Mode Parameters due to data server error '") + reply +
+                           QStringLiteral("'."),
+                       platform::MsgButtons::Ok, QString::fromLatin1(dp::kErrorTitle));
+      return;
+    }
   }
   PBar->setValue(100);
   // The explicit main window goes, and with it every other window of the

@@ -376,16 +376,21 @@ std::vector<Operation> Operations() {
       });
       W(fx)->SubMenuRingMode->trigger();
     };
-    op.silent = {{}, {"fRingMode"}};
+    // A failed apply is reported and the windows stay (the settings are not
+    // lost); an apply the router took closes the explicit main window.
+    op.silent = {{{"Failed to apply Ring Mode Parameters due to data server error '%1'.", "Error!"}}, {"fRingMode"}};
     op.failing = op.silent;
-    op.reset = op.silent;
-    // The apply's reply is not examined; the explicit main window goes.
+    op.reset = {{}, {"fRingMode"}};
     op.check = [](MatrixFixture& fx, DeviceFault f) {
-      EXPECT_EQ(State(fx).ring.enabled, f == DeviceFault::ResetFirst);
-      EXPECT_EQ(ExistingWindow(WindowId::fMainExplicit), nullptr);
+      const bool applied = f == DeviceFault::ResetFirst;
+      EXPECT_EQ(State(fx).ring.enabled, applied);
+      EXPECT_EQ(ExistingWindow(WindowId::fMainExplicit) == nullptr, applied);
+      if (!applied) {
+        EXPECT_EQ(ring_stats::LoadedRingModeWindow()->TextUnitID->text(), "5");  // the typed settings stay
+      }
     };
     op.injectsItself = true;
-    op.windowStays = false;
+    op.windowStays = [](DeviceFault f) { return f != DeviceFault::ResetFirst; };
   }
   {
     Operation& op = add("RingStatusQuery");

@@ -51,8 +51,8 @@ struct Operation {
   // A request whose answer alone is faulted (silent and failing columns).
   QString request;
   bool injectsItself = false;
-  // Whether the main window is meant to be there afterwards.
-  bool windowStays = true;
+  // Whether the main window is meant to be there afterwards, for the fault at hand.
+  std::function<bool(DeviceFault)> windowStays = [](DeviceFault) { return true; };
 };
 
 // Shows for an operation that reports its failure with these boxes and opens
@@ -162,7 +162,7 @@ class MatrixFixture : public FaultFixture,
     }
 
     removeFault();
-    if (o.windowStays) {
+    if (o.windowStays(fault())) {
       expectUsable(w.data(), device());
     } else {
       EXPECT_TRUE(w.isNull() || !w->isVisible());

@@ -63,9 +63,10 @@ class RegistryFaults : public ::testing::Test {
 
 TEST_F(RegistryFaults, TheInstallationSwitchesPassOverAnUnusableMachineHive) {
   makeUnusable(Hive::LocalMachine);
-  startup::RunSwitch(startup::StartMode::RegPlugIn);
-  startup::RunSwitch(startup::StartMode::DeregPlugIn);
-  // Quietly, as the switches always are; the hive is left as it was.
+  // Quietly, as the switches always are; the failed registration shows in the exit code.
+  EXPECT_EQ(startup::RunSwitch(startup::StartMode::RegPlugIn), 1);
+  EXPECT_EQ(startup::RunSwitch(startup::StartMode::DeregPlugIn), 0);
+  // The hive is left as it was.
   EXPECT_TRUE(scriptedUi().boxes().isEmpty()) << scriptedUi().boxTexts().join(" | ").toStdString();
   EXPECT_TRUE(unusable(Hive::LocalMachine));
   EXPECT_FALSE(Registry::keyExists(Hive::LocalMachine, kPlugInKey));
@@ -75,13 +76,14 @@ TEST_F(RegistryFaults, TheRegistrationDialogReportsAsItsRulesSay) {
   makeUnusable(Hive::LocalMachine);
   fRegisterPlugIn dialog;
   dialog.show();
-  // Write failures while registering are not reported: the success message is shown all the same.
+  // A registry that cannot be written is reported as a failed registration.
   dialog.bRegister->click();
-  EXPECT_EQ(scriptedUi().boxTexts(), QStringList{"Plug-in registered as RLX_Plug.LNSPlugInAPI"});
+  const QString failed = "Plug-in RLX_Plug could not be registered: the registry cannot be written.";
+  EXPECT_EQ(scriptedUi().boxTexts(), QStringList{failed});
   EXPECT_EQ(scriptedUi().pointer(), platform::Pointer::Default);
   dialog.bDeregister->click();
-  EXPECT_EQ(scriptedUi().boxTexts(), (QStringList{"Plug-in registered as RLX_Plug.LNSPlugInAPI",
-                                                  "Plug-in RLX_Plug does not exisit in the Windows registery"}));
+  EXPECT_EQ(scriptedUi().boxTexts(),
+            (QStringList{failed, "Plug-in RLX_Plug does not exisit in the Windows registery"}));
   EXPECT_EQ(boxTitles(), (QStringList{"RLX_Plug", "RLX_Plug"}));
   EXPECT_TRUE(dialog.isVisible());
   EXPECT_EQ(shutdowns_, 0);
@@ -114,8 +116,9 @@ TEST_F(RegistryFaults, AMachineHiveUnusableForAWhileLosesNothing) {
 
   registration::DeregisterPlugIn(true);
   registration::RegisterPlugIn(true);
-  EXPECT_EQ(scriptedUi().boxTexts(), (QStringList{"Plug-in RLX_Plug does not exisit in the Windows registery",
-                                                  "Plug-in registered as RLX_Plug.LNSPlugInAPI"}));
+  EXPECT_EQ(scriptedUi().boxTexts(),
+            (QStringList{"Plug-in RLX_Plug does not exisit in the Windows registery",
+                         "Plug-in RLX_Plug could not be registered: the registry cannot be written."}));
   CRegistry reg;
   reg.setMachineSetting(kPlugInKey, QStringLiteral("Version"), QStringLiteral("9.99"));
   EXPECT_EQ(reg.errorNumber(), CRegistry::kWriteFailed);
