@@ -12,6 +12,19 @@ class PhonebookMenu : public WindowTest {
  protected:
   // Entry 3 holds a number where each family keeps it.
   void storeEntry(fMain* w) { w->DialStringProperty->SetElement(3, "5550123"); }
+  // While the editor is shown modally, reads its number column into numbers, then closes it.
+  static void readEditorNumbers(QStringList& numbers) {
+    scriptedUi().onModal([&numbers](QDialog* d) {
+      if (d->objectName() == QLatin1String("fPhoneBook")) {
+        auto* grid = d->findChild<phonebook::PhonebookGrid*>(QStringLiteral("MSFlexGrid"));
+        if (grid)
+          for (int r = 1; r < grid->Rows(); ++r)
+            numbers << grid->TextMatrix(r, 1);
+        d->close();
+      }
+      return 0;
+    });
+  }
   void storeEntry(fMainExplicit* w) {
     w->TheDevice->Extensions()->Item("ZevExplicitPhonebook3")->SetField(1, "5550123");
   }
@@ -28,16 +41,7 @@ TEST_F(PhonebookMenu, LonMarkWindowOpensTheEditorOnItsDialStrings) {
   w->show();
   storeEntry(w);
   QStringList numbers;
-  scriptedUi().onModal([&numbers](QDialog* d) {
-    if (d->objectName() == QLatin1String("fPhoneBook")) {
-      auto* grid = d->findChild<phonebook::PhonebookGrid*>(QStringLiteral("MSFlexGrid"));
-      if (grid)
-        for (int r = 1; r < grid->Rows(); ++r)
-          numbers << grid->TextMatrix(r, 1);
-      d->close();
-    }
-    return 0;
-  });
+  readEditorNumbers(numbers);
   w->MenuPhoneBook->trigger();
   EXPECT_TRUE(scriptedUi().modalsShown().contains("fPhoneBook"));
   EXPECT_EQ(numbers.size(), w->DialStringProperty->ElementCount());
@@ -55,16 +59,7 @@ TEST_F(PhonebookMenu, ExplicitWindowOpensTheEditorOnItsSixtyFourEntries) {
   w->show();
   storeEntry(w);
   QStringList numbers;
-  scriptedUi().onModal([&numbers](QDialog* d) {
-    if (d->objectName() == QLatin1String("fPhoneBook")) {
-      auto* grid = d->findChild<phonebook::PhonebookGrid*>(QStringLiteral("MSFlexGrid"));
-      if (grid)
-        for (int r = 1; r < grid->Rows(); ++r)
-          numbers << grid->TextMatrix(r, 1);
-      d->close();
-    }
-    return 0;
-  });
+  readEditorNumbers(numbers);
   w->MenuPhoneBook->trigger();
   EXPECT_TRUE(scriptedUi().modalsShown().contains("fPhoneBook"));
   EXPECT_EQ(numbers.size(), 64);
