@@ -203,22 +203,8 @@ TEST_F(LonMarkCalls, ExternalModemsUseTheirOwnVariables) {
 
 // --- explicit family ------------------------------------------------------------------
 
-class ExplicitCalls : public WindowTest {
+class ExplicitCalls : public ExplicitWindowTest {
  protected:
-  lns::AppDevicePtr device() { return net->explicitDevice(); }
-  fMainExplicit* w() { return explicitWindow(); }
-  lns::ExtensionRecordPtr record(const QString& name) { return device()->Extensions()->Item(name); }
-  QString autoAnswerRecord() {
-    auto r = record("ZevExplicitAutoAnswer");
-    return r->Field(1) + r->Field(2) + r->Field(3);
-  }
-  // A phonebook entry in the database copy and on the device.
-  void entry(int i, const QString& number, const QString& description) {
-    auto r = record(QStringLiteral("ZevExplicitPhonebook") + QString::number(i));
-    r->SetField(1, number);
-    r->SetField(2, description);
-    net->change(device(), [&](rlxsim::DeviceState& s) { s.phonebook[i] = number.trimmed(); });
-  }
   // The window on the chosen modem, its list filled, a fresh request record.
   void open(int modem = 0) {
     configureExplicitDevice();

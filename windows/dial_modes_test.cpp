@@ -289,21 +289,8 @@ TEST_F(LonMarkModes, AFailedDialOnDemandWriteIsShownAndTheDialogStays) {
 
 // --- explicit family ------------------------------------------------------------------
 
-class ExplicitModes : public WindowTest {
+class ExplicitModes : public ExplicitWindowTest {
  protected:
-  lns::AppDevicePtr device() { return net->explicitDevice(); }
-  fMainExplicit* w() { return explicitWindow(); }
-  lns::ExtensionRecordPtr record(const QString& name) { return device()->Extensions()->Item(name); }
-  QString autoAnswerRecord() {
-    auto r = record("ZevExplicitAutoAnswer");
-    return r->Field(1) + r->Field(2) + r->Field(3);
-  }
-  void entry(int i, const QString& number, const QString& description) {
-    auto r = record(QStringLiteral("ZevExplicitPhonebook") + QString::number(i));
-    r->SetField(1, number);
-    r->SetField(2, description);
-    net->change(device(), [&](rlxsim::DeviceState& s) { s.phonebook[i] = number; });
-  }
   void open(int modem = 0) {
     configureExplicitDevice();
     entry(7, QStringLiteral("5550007"), QStringLiteral("Depot"));

@@ -154,14 +154,8 @@ TEST_F(LonMarkOptions, ASecondRebootWhileOneRunsIsRefused) {
 
 // --- explicit family ---------------------------------------------------------------------
 
-class ExplicitOptions : public WindowTest {
+class ExplicitOptions : public ExplicitWindowTest {
  protected:
-  lns::AppDevicePtr device() { return net->explicitDevice(); }
-  fMainExplicit* w() { return explicitWindow(); }
-  QString autoAnswerRecord() {
-    auto r = device()->Extensions()->Item("ZevExplicitAutoAnswer");
-    return r->Field(1) + r->Field(2) + r->Field(3);
-  }
   void open(int modem = 0) {
     configureExplicitDevice();
     if (w()->ComboModem->currentIndex() != modem)

@@ -150,6 +150,28 @@ class WindowTest : public ::testing::Test {
   QStringList prompts;
 };
 
+// The explicit window on the demo's explicit router, with the helpers its
+// command tests share.
+class ExplicitWindowTest : public WindowTest {
+ protected:
+  lns::AppDevicePtr device() { return net->explicitDevice(); }
+  fMainExplicit* w() { return explicitWindow(); }
+  lns::ExtensionRecordPtr record(const QString& name) { return device()->Extensions()->Item(name); }
+  // The three fields of the auto-answer record, one after the other.
+  QString autoAnswerRecord() {
+    auto r = record(QStringLiteral("ZevExplicitAutoAnswer"));
+    return r->Field(1) + r->Field(2) + r->Field(3);
+  }
+  // A phonebook entry in the database copy (as given) and on the router (trimmed,
+  // as a save stores it).
+  void entry(int i, const QString& number, const QString& description) {
+    auto r = record(QStringLiteral("ZevExplicitPhonebook") + QString::number(i));
+    r->SetField(1, number);
+    r->SetField(2, description);
+    net->change(device(), [&](rlxsim::DeviceState& s) { s.phonebook[i] = number.trimmed(); });
+  }
+};
+
 // Enabled states of a list of actions, for compact expectations.
 inline QString states(std::initializer_list<QAction*> actions) {
   QString s;
