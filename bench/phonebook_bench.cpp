@@ -11,7 +11,7 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "explicit_control/data_server_link.h"
+#include "bench/bench_network.h"
 #include "explicit_control/zev_activex_ctrl.h"
 #include "host/mmain.h"
 #include "lonworks/object_server/rlx_devices.h"
@@ -27,19 +27,7 @@ namespace {
 
 struct Network {
   Network() {
-    qputenv("RLX_REGISTRY_ROOT", (dir.path() + "/registry").toUtf8());
-    qputenv(zev::kDataServerPathVariable, LCADATSV_LIBRARY);
-    const QString lon = dir.path() + "/LonWorks";
-    QDir().mkpath(lon + "/Import");
-    for (const char* f : {"Rlxtlc32.xif", "Rlxtlc20.xif"})
-      QFile::copy(QStringLiteral(RLX_SOURCE_DIR "/resources/xif/") + f, lon + "/Import/" + f);
-    platform::Registry::setValue(platform::Hive::LocalMachine, "SOFTWARE\\LonWorks", "LonWorks Path", lon);
-    lnssim::ServerOptions o;
-    o.createIfMissing = true;
-    server = std::make_shared<lnssim::SimObjectServer>(o, rlxsim::makeRlxRuntime());
-    server->Open();
-    lnssim::ensureDemoNetwork(*server);
-    rlxsim::ensureSchema(server->database());
+    server = bench::OpenDemoNetwork(dir.path());
     sys = lnssim::openFirstSystem(*server, "Demo");
     lnssim::RlxDevice d;
     d.subsystemId = lnssim::rowIdOf(sys.system->Subsystems()->Item("Routers").get());
@@ -47,11 +35,7 @@ struct Network {
     d.family = lnssim::RlxFamily::Explicit;
     lnssim::addRlxDevice(*server, sys, d);
     device = sys.system->Subsystems()->Item("Routers")->AppDevices()->Item("PB-Bench");
-    rlxsim::DeviceSession session(server->runtimeContext(),
-                                  *server->runtimeContext().device(lnssim::rowIdOf(device)));
-    for (int i = 0; i < rlxsim::kPhonebookEntries; ++i)
-      session.state().phonebook[i] = QStringLiteral("9,%1").arg(5550000 + i);
-    session.commit();
+    bench::FillPhonebook(*server, *server->runtimeContext().device(lnssim::rowIdOf(device)));
     MMain.ObjectServer = server;
     MMain.CurrentNetwork = sys.network;
     MMain.CurrentSystem = sys.system;

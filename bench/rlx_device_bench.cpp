@@ -13,7 +13,7 @@
 
 #include "device_protocol/reply_text.h"
 #include "device_protocol/requests.h"
-#include "explicit_control/data_server_link.h"
+#include "bench/bench_network.h"
 #include "explicit_control/zev_activex_ctrl.h"
 #include "lonworks/object_server/lnsdb_rlx_commands.h"
 #include "lonworks/object_server/rlx_devices.h"
@@ -31,29 +31,15 @@ namespace dp = device_protocol;
 // on the explicit router.
 struct Network {
   Network() {
-    qputenv("RLX_REGISTRY_ROOT", (dir.path() + "/registry").toUtf8());
-    qputenv(zev::kDataServerPathVariable, LCADATSV_LIBRARY);
-    const QString lon = dir.path() + "/LonWorks";
-    QDir().mkpath(lon + "/Import");
-    for (const char* f : {"Rlxtlc32.xif", "Rlxtlc20.xif"})
-      QFile::copy(QStringLiteral(RLX_SOURCE_DIR "/resources/xif/") + f, lon + "/Import/" + f);
-    platform::Registry::setValue(platform::Hive::LocalMachine, "SOFTWARE\\LonWorks", "LonWorks Path", lon);
-    lnssim::ServerOptions o;
-    o.createIfMissing = true;
-    server = std::make_unique<lnssim::SimObjectServer>(o, rlxsim::makeRlxRuntime());
-    server->Open();
-    lnssim::ensureDemoNetwork(*server);
+    server = bench::OpenDemoNetwork(dir.path());
     lnsdb::ensureRlxDemo(*server);
     sys = lnssim::openFirstSystem(*server, "Demo");
     device = sys.system->Subsystems()->Item("Routers")->AppDevices()->Item("RLX-Explicit");
     identity = *server->runtimeContext().device(lnssim::rowIdOf(device));
-    rlxsim::DeviceSession session(server->runtimeContext(), identity);
-    for (int i = 0; i < rlxsim::kPhonebookEntries; ++i)
-      session.state().phonebook[i] = QStringLiteral("9,%1").arg(5550000 + i);
-    session.commit();
+    bench::FillPhonebook(*server, identity);
   }
   QTemporaryDir dir;
-  std::unique_ptr<lnssim::SimObjectServer> server;
+  std::shared_ptr<lnssim::SimObjectServer> server;
   lnssim::OpenedSystem sys;
   lns::AppDevicePtr device;
   lnssim::DeviceIdentity identity;
