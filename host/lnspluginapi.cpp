@@ -184,8 +184,10 @@ void LNSPlugInAPI::Release() {
   if (!MMain.CurrentMainWindow)
     MMain.CurrentMainWindow = Window(WindowId::fMain);
   PlugInWindow* window = MMain.CurrentMainWindow;
-  const bool visible = window && window->widget()->isVisible();
-  if (!visible && MMain.DirectorCount == 0) {
+  // Any plug-in window the operator can see keeps the plug-in, not only the
+  // one the last command opened: another director's window, or an editor
+  // with unsaved typing, would otherwise vanish with it.
+  if (MMain.DirectorCount == 0 && !AnyPlugInWindowVisible()) {
     // A window without an EndPlugIn operation (the phonebook) is not left
     // running unseen and unheld: the program's shutdown ends the plug-in.
     if (!window || !window->EndPlugIn())

@@ -1,5 +1,7 @@
 #include "plugin_window.h"
 
+#include <QApplication>
+#include <QWidget>
 #include <array>
 
 #include "host/mmain.h"
@@ -37,4 +39,41 @@ void ForgetWindow(WindowId id) {
   if (slot.instance && MMain.CurrentMainWindow == slot.instance)
     MMain.CurrentMainWindow = nullptr;
   slot.instance = nullptr;
+}
+
+QList<PlugInWindow*> PlugInWindows() {
+  QList<PlugInWindow*> windows;
+  for (const Slot& slot : windowTable())
+    if (slot.instance)
+      windows << slot.instance;
+  if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+    return windows;
+  for (QWidget* widget : QApplication::topLevelWidgets())
+    if (auto* window = dynamic_cast<PlugInWindow*>(widget); window && !windows.contains(window))
+      windows << window;
+  return windows;
+}
+
+bool AnyPlugInWindowVisible() {
+  for (PlugInWindow* window : PlugInWindows())
+    if (window->widget() && window->widget()->isVisible())
+      return true;
+  return false;
+}
+
+bool ClosePlugInWindows(WindowId id) {
+  for (PlugInWindow* window : PlugInWindows()) {
+    if (window->id() != id)
+      continue;
+    QWidget* widget = window->widget();
+    if (!widget->close())
+      return false;
+    // Only the registered instance belongs to the registry; a window opened
+    // modally belongs to the code that opened it.
+    if (ExistingWindow(id) == window) {
+      ForgetWindow(id);
+      widget->deleteLater();
+    }
+  }
+  return true;
 }

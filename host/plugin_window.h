@@ -4,6 +4,7 @@
 // themselves at start-up; attach and the automation properties reach them
 // through this interface only.
 
+#include <QList>
 #include <QString>
 #include <functional>
 
@@ -46,3 +47,15 @@ PlugInWindow* Window(WindowId id);
 PlugInWindow* ExistingWindow(WindowId id);
 // Forgets an instance (the window was destroyed).
 void ForgetWindow(WindowId id);
+
+// Every plug-in window that exists now: the registered instances, and windows
+// opened beside them (a phonebook editor shown modally from a main window).
+QList<PlugInWindow*> PlugInWindows();
+// True while the operator can see any plug-in window; the plug-in does not
+// end under a visible window.
+bool AnyPlugInWindowVisible();
+// Closes every plug-in window of that kind through its own closing path (what
+// its close box does), so that a window with unsaved work asks first; a
+// registered instance is then forgotten and deleted. False when one stayed
+// open (the operator kept it); nothing more is closed then.
+bool ClosePlugInWindows(WindowId id);

@@ -105,9 +105,8 @@ fPhoneBook::fPhoneBook(QWidget* parent) : QDialog(parent) {
   TextPhonebook = new PhonebookOverlay(this);
   TextPhonebook->SetKeyHandler(this);
   connect(TextPhonebook, &QLineEdit::textChanged, this, &fPhoneBook::OverlayTextChanged);
-  connect(TextPhonebook, &QLineEdit::textEdited, this, &fPhoneBook::OverlayTextEdited);
   connect(MSFlexGrid, &PhonebookGrid::CellSelectedByMouse, this, &fPhoneBook::PlaceOverlay);
-  connect(MSFlexGrid, &PhonebookGrid::Scrolled, TextPhonebook, &QWidget::hide);
+  connect(MSFlexGrid, &PhonebookGrid::Scrolled, this, &fPhoneBook::GridScrolled);
 
   setMinimumSize(320, 200);
   // Wide enough for the index and number columns and most of the description.
@@ -140,13 +139,13 @@ void fPhoneBook::GetObjects(lns::AppDevicePtr Device, lns::LonMarkObjectPtr LonM
   device_ = std::move(Device);
   lonMarkObject_ = std::move(LonMarkObject);
   phonebookObject_ = std::move(LonMarkObjectPB);
-  dialString_ = std::move(ConfigPropertyPB);
+  directory_ = DirectoryOf(phonebookObject_, std::move(ConfigPropertyPB));
   try {
     LabelDevice->setText(device_->Name());
   } catch (const lns::LnsError&) {
   }
   QString error;
-  FillGrid(LoadLonMarkRows(device_, dialString_, &error, &unreadNumbers_));
+  FillGrid(LoadLonMarkRows(device_, directory_, &error, &unreadNumbers_));
   if (!error.isEmpty())
     platform::msgBox(error, platform::MsgButtons::Ok, QStringLiteral("RLX_Plug"), platform::MsgIcon::None, 0, this);
 }
@@ -171,9 +170,12 @@ void fPhoneBook::ProcessLonMarkObjectCommand(lns::LonMarkObjectPtr object, PlugI
       platform::BusyCursor busy;
       device = object->Device();
       dialString = object->ConfigProperties()->Item(QStringLiteral("UCPT_DialString"));
+      // A directory seen for the first time (or in an older database, which
+      // holds Directory #1's records only) gets its records first.
+      const LonMarkDirectory directory = DirectoryOf(object, dialString);
       auto records = device->Extensions();
-      if (!RecordExists(*records, DescriptionRecordName(0)))
-        CreateDescriptionRecords(this, device, dialString);
+      if (!RecordExists(*records, directory.RecordName(0)))
+        CreateDescriptionRecords(this, device, directory);
     }
     GetObjects(device, object, object, dialString);
   } catch (const lns::LnsError& e) {
@@ -247,10 +249,7 @@ void fPhoneBook::PlaceOverlay() {
   TextPhonebook->hide();
   if (MSFlexGrid->rowCount() == 0 || !MSFlexGrid->isVisible())
     return;
-  const QRect cell = MSFlexGrid->CurrentCellRect();
-  const QPoint grid = MSFlexGrid->pos();
-  TextPhonebook->setGeometry(grid.x() + cell.x() + Px(40), grid.y() + cell.y() + Px(15), cell.width() - Px(40),
-                             cell.height() - Px(10));
+  TextPhonebook->setGeometry(OverlayGeometry(MSFlexGrid->CurrentCellRect()));
   const int col = MSFlexGrid->Col();
   const QString text = MSFlexGrid->Text();
   settingText_ = true;
@@ -360,17 +359,38 @@ void fPhoneBook::OverlayKeyUp() {
                                                                          : TextPhonebook->cursorPosition());
 }
 
-void fPhoneBook::OverlayTextEdited() {
-  // Every edit counts, also those without a character key (Delete, pasting
-  // from the context menu), so closing never drops them without asking.
-  PhonebookModified = true;
-}
-
 void fPhoneBook::OverlayTextChanged(const QString& text) {
   if (settingText_)
     return;
+  // Every change the editor did not make itself is the operator's, also one
+  // without a character key (Delete, pasting, an input method, a screen
+  // reader setting the text), so closing never drops it without asking.
+  PhonebookModified = true;
   MSFlexGrid->SetText(text);
   ValidateOverlay(false);
+}
+
+QRect fPhoneBook::OverlayGeometry(const QRect& cell) const {
+  const QPoint grid = MSFlexGrid->pos();
+  return {grid.x() + cell.x() + Px(40), grid.y() + cell.y() + Px(15), cell.width() - Px(40), cell.height() - Px(10)};
+}
+
+void fPhoneBook::GridScrolled() {
+  if (!TextPhonebook->isVisible())
+    return;
+  const QRect cell = MSFlexGrid->CurrentCellRectInView();
+  if (cell.isNull())
+    TextPhonebook->hide();  // it keeps the focus; the next key brings the cell back
+  else
+    TextPhonebook->setGeometry(OverlayGeometry(cell));
+}
+
+void fPhoneBook::ShowOverlayOverCell() {
+  if (MSFlexGrid->rowCount() == 0 || !MSFlexGrid->isVisible())
+    return;
+  TextPhonebook->setGeometry(OverlayGeometry(MSFlexGrid->CurrentCellRect()));
+  TextPhonebook->show();
+  TextPhonebook->raise();
 }
 
 void fPhoneBook::SetOverlayText(const QString& text, int caret) {
@@ -477,8 +497,19 @@ void fPhoneBook::closeEvent(QCloseEvent* event) {
     platform::BusyCursor busy;
     if (PhonebookModified &&
         platform::msgBox(QStringLiteral("Save Changes to phonebook?"), platform::MsgButtons::YesNo,
-                         QStringLiteral("Save Changes?"), platform::MsgIcon::None, 0, this) == platform::IdYes)
+                         QStringLiteral("Save Changes?"), platform::MsgIcon::None, 0, this) == platform::IdYes) {
       Save();
+      if (PhonebookModified) {
+        // The save did not take every row (the router or the database
+        // failed, or the operator stopped it): the editor stays, with the
+        // rows still unsaved in front of the operator.
+        event->ignore();
+        if (!isVisible())
+          platform::ui().showModeless(this);
+        closing_ = false;
+        return;
+      }
+    }
     PhonebookModified = false;
     if (!MainWindowVisible(false) && !MainWindowVisible(true)) {
       // Opened directly by a director: closing the editor ends the plug-in.
@@ -532,14 +563,16 @@ void fPhoneBook::SaveLonMark() {
   platform::BusyCursor busy;
   HideForWork();
   GridRows rows = GridContents();
-  const QString error = phonebook::SaveLonMark(device_, dialString_, rows, unreadNumbers_);
+  const QString error = phonebook::SaveLonMark(device_, directory_, rows, unreadNumbers_);
   // A number typed where none could be read has been written over it.
   for (auto it = unreadNumbers_.begin(); it != unreadNumbers_.end();)
     it = *it < rows.size() && !rows.at(*it).number.isEmpty() ? unreadNumbers_.erase(it) : std::next(it);
   FillGridKeepingCell(rows);
   if (!error.isEmpty())
     platform::msgBox(error, platform::MsgButtons::Ok, QStringLiteral("RLX_Plug"), platform::MsgIcon::None, 0, this);
-  PhonebookModified = false;
+  // Rows the router or the database did not take are still unsaved: closing
+  // asks about them, and the next save tries them again.
+  PhonebookModified = !error.isEmpty();
   PhonebookListChanged = true;
   ShowAfterWork(false);
 }
@@ -595,7 +628,7 @@ void fPhoneBook::MenuClear_Click() {
     } else {
       HideForWork();
       GridRows rows = GridContents();
-      ClearLonMark(device_, dialString_, rows, this, &unreadNumbers_);
+      ClearLonMark(device_, directory_, rows, this, &unreadNumbers_);
       FillGrid(rows);
       PhonebookListChanged = true;
       PhonebookModified = false;
@@ -648,7 +681,7 @@ ListingSource fPhoneBook::Source() const {
   ListingSource source;
   source.explicitFamily = explicit_;
   source.device = device_;
-  source.dialString = dialString_;
+  source.directory = directory_;
   source.headingObject = phonebookObject_;
   return source;
 }
@@ -670,7 +703,7 @@ void fPhoneBook::OpenPrintDialog() {
   if (explicit_)
     dialog.GetDevice(device_);
   else
-    dialog.GetObjects(device_, phonebookObject_, dialString_, phonebookObject_);
+    dialog.GetObjects(device_, phonebookObject_, directory_.dialString, phonebookObject_);
   platform::ui().showModal(&dialog);
   // Coming back to the editor activates it again.
   if (isVisible())

@@ -118,7 +118,12 @@ class fPhoneBook : public QDialog, public PlugInWindow, private PhonebookOverlay
   void OverlayLostFocus() override;
 
   void OverlayTextChanged(const QString& text);
-  void OverlayTextEdited();
+  // The grid scrolled: the overlay moves with its cell, or hides while the
+  // cell is out of view.
+  void GridScrolled();
+  // The overlay over the current cell again, its text and caret as they were.
+  void ShowOverlayOverCell() override;
+  QRect OverlayGeometry(const QRect& cell) const;
   // Validates the overlay's text for the current column; false when refused.
   bool ValidateOverlay(bool fromFocusChange);
   void SetOverlayText(const QString& text, int caret);
@@ -152,7 +157,7 @@ class fPhoneBook : public QDialog, public PlugInWindow, private PhonebookOverlay
   lns::AppDevicePtr device_;
   lns::LonMarkObjectPtr lonMarkObject_;    // the modem object of fMain, or the opened object
   lns::LonMarkObjectPtr phonebookObject_;  // the object whose UCPT_DialString holds the numbers
-  lns::ConfigPropertyPtr dialString_;
+  LonMarkDirectory directory_;             // its numbers and the records of their descriptions
   // LonMark family: the entries whose number could not be read when the grid
   // was filled. Their empty cells are not saved over the device's numbers.
   QSet<int> unreadNumbers_;

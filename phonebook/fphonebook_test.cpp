@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
+#include <QInputMethodEvent>
 #include <QClipboard>
 #include <QHeaderView>
 #include <QMenu>
@@ -452,6 +454,59 @@ TEST_F(Editor, ClearingAndResyncingRebuildTheGrid) {
   EXPECT_EQ(device.entries[9], "99");
   EXPECT_TRUE(overlay()->isVisible());
   EXPECT_EQ(std::make_pair(grid()->Row(), grid()->Col()), std::make_pair(1, 1));
+}
+
+TEST_F(Editor, EditsWithoutAKeyPressMarkTheEditorChanged) {
+  const std::pair<const char*, std::function<void(PhonebookOverlay*)>> ways[] = {
+      {"accessible value", [](PhonebookOverlay* o) {
+         QAccessible::queryAccessibleInterface(o)->setText(QAccessible::Value, QStringLiteral("42"));
+       }},
+      {"accessible insertion", [](PhonebookOverlay* o) {
+         QAccessible::queryAccessibleInterface(o)->editableTextInterface()->insertText(0, QStringLiteral("42"));
+       }},
+      {"input method", [](PhonebookOverlay* o) {
+         QInputMethodEvent commit;
+         commit.setCommitString(QStringLiteral("42"));
+         QApplication::sendEvent(o, &commit);
+       }},
+      {"paste", [](PhonebookOverlay* o) {
+         QApplication::clipboard()->setText(QStringLiteral("42"));
+         o->paste();
+       }},
+  };
+  for (const auto& [way, edit] : ways) {
+    SCOPED_TRACE(way);
+    OpenExplicit();
+    ASSERT_FALSE(editor->PhonebookModified);
+    edit(overlay());
+    EXPECT_EQ(grid()->TextMatrix(1, 1), "42");
+    EXPECT_TRUE(editor->PhonebookModified);
+  }
+}
+
+TEST_F(Editor, TheOverlayComesBackAfterAKeyboardMenuAndAfterScrolling) {
+  OpenExplicit({{0, "12"}});
+  editor->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(editor.get()));
+  ASSERT_EQ(QApplication::focusWidget(), overlay());
+  // Alt+E opens the Edit menu; Escape closes it, and the menu bar after it.
+  QTest::keyClick(overlay(), Qt::Key_E, Qt::AltModifier);
+  ASSERT_EQ(QApplication::activePopupWidget(), editor->MenuEdit);
+  QTest::keyClick(editor->MenuEdit, Qt::Key_Escape);
+  if (QApplication::focusWidget() == editor->MenuBar)
+    QTest::keyClick(editor->MenuBar, Qt::Key_Escape);
+  EXPECT_TRUE(overlay()->isVisible());
+  EXPECT_EQ(QApplication::focusWidget(), overlay());
+
+  // Scrolled away with the wheel: typing brings the current cell back into view first.
+  key(Qt::Key_End);
+  grid()->verticalScrollBar()->setValue(grid()->verticalScrollBar()->maximum());
+  QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : overlay(), Qt::Key_5);
+  EXPECT_EQ(grid()->TextMatrix(1, 1), "125");
+  EXPECT_TRUE(overlay()->isVisible());
+  const QModelIndex current = grid()->model()->index(0, 0);
+  EXPECT_TRUE(grid()->viewport()->rect().contains(grid()->visualRect(current)));
+  EXPECT_EQ(overlay()->text(), "125");
 }
 
 }  // namespace

@@ -123,12 +123,12 @@ void fPrint::GetDevice(lns::AppDevicePtr device) {
   source_.device = std::move(device);
 }
 
-void fPrint::GetObjects(lns::AppDevicePtr device, lns::LonMarkObjectPtr, lns::ConfigPropertyPtr dialStringProperty,
-                        lns::LonMarkObjectPtr lonMarkObject) {
+void fPrint::GetObjects(lns::AppDevicePtr device, lns::LonMarkObjectPtr phonebookObject,
+                        lns::ConfigPropertyPtr dialStringProperty, lns::LonMarkObjectPtr lonMarkObject) {
   source_ = {};
   source_.explicitFamily = false;
   source_.device = std::move(device);
-  source_.dialString = std::move(dialStringProperty);
+  source_.directory = DirectoryOf(phonebookObject, std::move(dialStringProperty));
   source_.headingObject = std::move(lonMarkObject);
 }
 

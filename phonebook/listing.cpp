@@ -94,7 +94,7 @@ QList<ListingLine> BuildListing(const ListingSource& source, ListingForm form, c
 
   const QList<PhonebookEntry> entries = source.explicitFamily
                                             ? StoredExplicitEntries(source.device)
-                                            : StoredLonMarkEntries(source.device, source.dialString);
+                                            : StoredLonMarkEntries(source.device, source.directory);
   for (const PhonebookEntry& e : entries) {
     add(EntryLine(e.index, e.number, e.description));
     if (printer)

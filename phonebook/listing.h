@@ -14,6 +14,7 @@
 #include <QStringList>
 
 #include "host/lns/lns.h"
+#include "phonebook/phonebook_model.h"
 
 class QPrinter;
 class QWidget;
@@ -23,7 +24,7 @@ namespace phonebook {
 struct ListingSource {
   bool explicitFamily = false;
   lns::AppDevicePtr device;
-  lns::ConfigPropertyPtr dialString;      // LonMark family: the numbers
+  LonMarkDirectory directory;             // LonMark family: the numbers and their descriptions
   lns::LonMarkObjectPtr headingObject;    // LonMark family: its name heads the listing
 };
 

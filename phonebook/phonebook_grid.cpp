@@ -157,6 +157,16 @@ QRect PhonebookGrid::CurrentCellRect() {
   return visualRect(index).translated(viewport()->pos());
 }
 
+QRect PhonebookGrid::CurrentCellRectInView() const {
+  const QModelIndex index = model()->index(Row() - 1, Col() - 1);
+  if (!index.isValid())
+    return {};
+  const QRect cell = visualRect(index);
+  if (!viewport()->rect().contains(cell))
+    return {};
+  return cell.translated(viewport()->pos());
+}
+
 bool PhonebookGrid::eventFilter(QObject* watched, QEvent* event) {
   auto* corner = qobject_cast<QAbstractButton*>(watched);
   if (corner && event->type() == QEvent::Paint) {
@@ -196,6 +206,8 @@ bool PhonebookOverlay::event(QEvent* event) {
 }
 
 void PhonebookOverlay::keyPressEvent(QKeyEvent* event) {
+  if (handler_ && !isVisible())
+    handler_->ShowOverlayOverCell();
   if (handler_) {
     if (handler_->OverlayKeyDown(event->key(), event->modifiers())) {
       event->accept();
@@ -217,8 +229,11 @@ void PhonebookOverlay::keyReleaseEvent(QKeyEvent* event) {
 
 void PhonebookOverlay::focusOutEvent(QFocusEvent* event) {
   QLineEdit::focusOutEvent(event);
-  // A menu opening or another window coming up is not the operator leaving the cell.
-  if (!handler_ || event->reason() == Qt::PopupFocusReason || event->reason() == Qt::ActiveWindowFocusReason)
+  // A menu opening (also from the keyboard, through the menu bar) or another
+  // window coming up is not the operator leaving the cell: the overlay stays,
+  // and takes the focus back when the menu closes.
+  if (!handler_ || event->reason() == Qt::PopupFocusReason || event->reason() == Qt::MenuBarFocusReason ||
+      event->reason() == Qt::ActiveWindowFocusReason)
     return;
   if (!handler_->OverlayValidate()) {
     // Refused: the focus comes back once the change under way is done.

@@ -47,6 +47,8 @@ class PhonebookGrid : public QTableWidget {
 
   // The current cell in the grid's own coordinates (pixels), after bringing it into view.
   QRect CurrentCellRect();
+  // The same without scrolling; a null rectangle when the cell is not wholly in view.
+  QRect CurrentCellRectInView() const;
 
  signals:
   // The operator pressed the mouse on a cell (it is the current cell now).
@@ -76,6 +78,10 @@ class PhonebookOverlay : public QLineEdit {
     // The focus is about to leave for another widget: false refuses.
     virtual bool OverlayValidate() = 0;
     virtual void OverlayLostFocus() = 0;
+    // A key arrived while the overlay was hidden (the grid scrolled its cell
+    // away): the overlay goes back over the current cell before the key is
+    // handled, so typing never lands in a cell out of view.
+    virtual void ShowOverlayOverCell() = 0;
   };
 
   explicit PhonebookOverlay(QWidget* parent = nullptr);

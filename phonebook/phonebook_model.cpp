@@ -4,12 +4,36 @@
 
 namespace phonebook {
 
-QString DescriptionRecordName(int index) { return QStringLiteral("ZevPhoneBook") + QString::number(index); }
+QString DescriptionRecordName(int index) { return LonMarkDirectory().RecordName(index); }
+
+QString DescriptionRecordPrefix(const QString& directoryObjectName) {
+  const QString legacy = QString::fromLatin1(kDescriptionRecordPrefix);
+  if (directoryObjectName.isEmpty() || directoryObjectName == MMain.DeviceLevelObjectName)
+    return legacy;
+  const qsizetype hash = directoryObjectName.lastIndexOf(QLatin1String(" #"));
+  bool numbered = false;
+  const int number = hash < 0 ? 0 : directoryObjectName.mid(hash + 2).toInt(&numbered);
+  if (numbered && number == 1)
+    return legacy;
+  // The separator keeps "ZevPhoneBook2_3" apart from Directory #1's "ZevPhoneBook23".
+  return legacy + (numbered && number > 1 ? QString::number(number) : directoryObjectName) + u'_';
+}
+
+LonMarkDirectory DirectoryOf(const lns::LonMarkObjectPtr& object, lns::ConfigPropertyPtr dialString) {
+  QString name;
+  try {
+    if (object)
+      name = object->Name();
+  } catch (const lns::LnsError&) {
+    // Unnamed: the device's phonebook object.
+  }
+  return LonMarkDirectory(std::move(dialString), DescriptionRecordPrefix(name));
+}
 
 QString ExplicitEntryRecordName(int index) { return QStringLiteral("ZevExplicitPhonebook") + QString::number(index); }
 
-DescriptionRecord FindDescriptionRecord(lns::ExtensionRecords& records, int index) {
-  return DescriptionRecord(records.Item(DescriptionRecordName(index)));
+DescriptionRecord FindDescriptionRecord(lns::ExtensionRecords& records, const LonMarkDirectory& directory, int index) {
+  return DescriptionRecord(records.Item(directory.RecordName(index)));
 }
 
 ExplicitEntryRecord FindExplicitEntryRecord(lns::ExtensionRecords& records, int index) {

@@ -4,9 +4,13 @@
 // operator types.
 //
 // Where an entry lives:
-//   LonMark family: the number is element i of the phonebook object's
+//   LonMark family: the number is element i of a directory object's
 //     UCPT_DialString property (on the device); the description is field 1 of
-//     the device's extension record "ZevPhoneBook<i>" (DescriptionRecord).
+//     a DescriptionRecord, an extension record of the device. Each directory
+//     object has records of its own: "ZevPhoneBook<i>" for Directory #1 (the
+//     device's phonebook object, which the main window dials from, and the
+//     only form older databases hold), "ZevPhoneBook<n>_<i>" for directory
+//     number n of 2 or more ("ZevPhoneBook2_5": entry 5 of Directory #2).
 //   Explicit family (entries 0 to 63): the number is on the device, reached by
 //     explicit messages; the database copy is the record
 //     "ZevExplicitPhonebook<i>" (ExplicitEntryRecord): field 1 the number,
@@ -29,8 +33,36 @@ inline constexpr int kMaxDescriptionLength = 64;
 
 inline constexpr char kResyncMarkerName[] = "ZevExplicitResync";
 
-QString DescriptionRecordName(int index);    // "ZevPhoneBook12"
+QString DescriptionRecordName(int index);    // "ZevPhoneBook12": Directory #1
 QString ExplicitEntryRecordName(int index);  // "ZevExplicitPhonebook12"
+
+// Directory #1's description records begin with this; those of another
+// directory object with kDescriptionRecordPrefix + its number + "_".
+inline constexpr char kDescriptionRecordPrefix[] = "ZevPhoneBook";
+
+// One directory object's phonebook as the LonMark family keeps it: the
+// numbers are the elements of its UCPT_DialString property, the descriptions
+// the device's records recordPrefix + index. Made from the property alone it
+// is Directory #1's.
+struct LonMarkDirectory {
+  LonMarkDirectory(lns::ConfigPropertyPtr numbers = nullptr,  // NOLINT: implicit on purpose
+                   QString prefix = QString::fromLatin1(kDescriptionRecordPrefix))
+      : dialString(std::move(numbers)), recordPrefix(std::move(prefix)) {}
+  LonMarkDirectory(std::nullptr_t) : LonMarkDirectory(lns::ConfigPropertyPtr()) {}  // NOLINT
+  QString RecordName(int index) const { return recordPrefix + QString::number(index); }
+
+  lns::ConfigPropertyPtr dialString;
+  QString recordPrefix;
+};
+
+// The description record prefix of the directory object of that name: the
+// device's phonebook object (MMain.DeviceLevelObjectName) and any name ending
+// in " #1" keep "ZevPhoneBook"; a name ending in " #<n>" gives
+// "ZevPhoneBook<n>_"; any other name "ZevPhoneBook<name>_".
+QString DescriptionRecordPrefix(const QString& directoryObjectName);
+// The directory of a LonMark object: its UCPT_DialString and its records.
+// An object whose name cannot be read is taken for Directory #1.
+LonMarkDirectory DirectoryOf(const lns::LonMarkObjectPtr& object, lns::ConfigPropertyPtr dialString);
 
 struct PhonebookEntry {
   int index = 0;
@@ -85,7 +117,7 @@ class ResyncMarker {
 };
 
 // Lookups by name; each throws lns::LnsError (kErrNotFound when missing).
-DescriptionRecord FindDescriptionRecord(lns::ExtensionRecords& records, int index);
+DescriptionRecord FindDescriptionRecord(lns::ExtensionRecords& records, const LonMarkDirectory& directory, int index);
 ExplicitEntryRecord FindExplicitEntryRecord(lns::ExtensionRecords& records, int index);
 ResyncMarker FindResyncMarker(lns::ExtensionRecords& records);
 

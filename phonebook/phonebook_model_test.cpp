@@ -20,6 +20,24 @@ TEST(PhonebookNames, RecordNamesCarryTheIndexWithoutLeadingZeros) {
   EXPECT_STREQ(kResyncMarkerName, "ZevExplicitResync");
 }
 
+TEST(PhonebookNames, EachDirectoryHasDescriptionRecordsOfItsOwn) {
+  MMain.DeviceLevelObjectName = QStringLiteral("Directory #1");
+  const std::pair<const char*, const char*> cases[] = {
+      {"Directory #1", "ZevPhoneBook3"},  // what stored databases hold
+      {"", "ZevPhoneBook3"},              // a directory whose name cannot be read
+      {"Directory #2", "ZevPhoneBook2_3"},
+      {"Directory #12", "ZevPhoneBook12_3"},
+      {"Speed Dial", "ZevPhoneBookSpeed Dial_3"},
+  };
+  for (const auto& [object, record] : cases)
+    EXPECT_EQ(LonMarkDirectory(nullptr, DescriptionRecordPrefix(QString::fromUtf8(object))).RecordName(3), record)
+        << object;
+  // Directory #2's entry 3 never meets Directory #1's entry 23.
+  EXPECT_NE(LonMarkDirectory(nullptr, DescriptionRecordPrefix(QStringLiteral("Directory #2"))).RecordName(3),
+            DescriptionRecordName(23));
+  MMain = MMainState{};
+}
+
 TEST(NumberValidation, DigitsAndDialSymbolsWithPOnlyFirst) {
   EXPECT_EQ(number(""), A::Accept);
   EXPECT_EQ(number("5"), A::Accept);

@@ -199,9 +199,140 @@ TEST_F(PhonebookSim, TheLonMarkFamilyKeepsItsNumbersOnTheDevice) {
   net.setFault(lm, rlxsim::Fault::NoAnswer);
   rows[5] = {QStringLiteral("55"), QStringLiteral("five")};
   EXPECT_FALSE(SaveLonMark(lm, dialString, rows).isEmpty());
-  EXPECT_EQ(lm->Extensions()->Item(DescriptionRecordName(5))->Field(1), "five");
+  // No description is stored for a number the router did not take.
+  EXPECT_EQ(lm->Extensions()->Item(DescriptionRecordName(5))->Field(1), "");
   net.setFault(lm, rlxsim::Fault::None);
   EXPECT_EQ(net.state(lm).phonebook[5], "");
 }
 
 }  // namespace
+
+// --- Nothing typed or held by the router is lost --------------------------------------
+
+class PhonebookKept : public PhonebookSim {
+ protected:
+  lns::LonMarkObjectPtr Directory(int n) {
+    return lm->Interface()->LonMarkObjects()->Item(QStringLiteral("Directory #%1").arg(n));
+  }
+  static lns::ConfigPropertyPtr NumbersOf(const lns::LonMarkObjectPtr& directory) {
+    return directory->ConfigProperties()->Item(QStringLiteral("UCPT_DialString"));
+  }
+  // The editor opened directly on a directory object, as a director opens it.
+  std::unique_ptr<fPhoneBook> OpenDirectly(const lns::LonMarkObjectPtr& directory) {
+    auto editor = std::make_unique<fPhoneBook>();
+    PlugInCommand row;
+    editor->ProcessLonMarkObjectCommand(directory, row);
+    editor->show();
+    return editor;
+  }
+  std::unique_ptr<fPhoneBook> OpenExplicitEditor() {
+    PhonebookProbeAndDownload(nullptr, link, rlx);
+    MMain.ExplicitFamily = 1;
+    auto editor = std::make_unique<fPhoneBook>();
+    editor->GetDeviceObject(rlx);
+    editor->SetSender(send());
+    editor->show();
+    return editor;
+  }
+  // Types each text into the overlay, Tab between number and description,
+  // Enter to the next row.
+  static void Type(fPhoneBook& editor, const QList<std::pair<QString, QString>>& rows) {
+    for (const auto& [number, description] : rows) {
+      QTest::keyClicks(editor.TextPhonebook, number);
+      QTest::keyClick(editor.TextPhonebook, Qt::Key_Tab);
+      QTest::keyClicks(editor.TextPhonebook, description);
+      QTest::keyClick(editor.TextPhonebook, Qt::Key_Return);
+    }
+  }
+  static GridRow Cell(fPhoneBook& editor, int entry) {
+    return {editor.MSFlexGrid->TextMatrix(entry + 1, 1), editor.MSFlexGrid->TextMatrix(entry + 1, 2)};
+  }
+};
+
+TEST_F(PhonebookKept, EachDirectoryKeepsItsOwnDescriptions) {
+  const auto first = NumbersOf(Directory(1));
+  CreateDescriptionRecords(nullptr, lm, first);
+  GridRows rows = LoadLonMarkRows(lm, first);
+  rows[0] = {QStringLiteral("100"), QStringLiteral("Head office")};
+  ASSERT_EQ(SaveLonMark(lm, first, rows), "");
+
+  auto second = OpenDirectly(Directory(2));
+  EXPECT_EQ(Cell(*second, 0), GridRow{});
+  Type(*second, {{"200", "Depot"}});
+  second->MenuSave->trigger();
+  second.reset();
+
+  EXPECT_EQ(Cell(*OpenDirectly(Directory(2)), 0), (GridRow{"200", "Depot"}));
+  EXPECT_EQ(net.state(lm).phonebook[16], "200");
+  EXPECT_EQ(lm->Extensions()->Item(QStringLiteral("ZevPhoneBook2_0"))->Field(1), "Depot");
+  // Directory #1, and the main window's list made from it, are as they were.
+  EXPECT_EQ(LoadLonMarkRows(lm, first)[0], (GridRow{"100", "Head office"}));
+  EXPECT_EQ(PhoneListLonMark(lm, first), QStringList{"Head office"});
+}
+
+TEST_F(PhonebookKept, ALonMarkSaveTheSilentRouterMissedStoresNoDescriptionAndExitAsks) {
+  const auto directory = Directory(1);
+  CreateDescriptionRecords(nullptr, lm, NumbersOf(directory));
+  fPhoneBook editor;
+  editor.GetObjects(lm, directory, directory, NumbersOf(directory));
+  editor.show();
+  Type(editor, {{"55", "five"}});
+  net.setFault(lm, rlxsim::Fault::NoAnswer);
+  editor.MenuSave->trigger();
+  ASSERT_EQ(ui().boxes().size(), 1);  // the router's silence, reported
+  net.setFault(lm, rlxsim::Fault::None);
+  EXPECT_EQ(lm->Extensions()->Item(DescriptionRecordName(0))->Field(1), "");
+  EXPECT_EQ(Cell(editor, 0), (GridRow{"55", "five"}));
+  EXPECT_TRUE(editor.PhonebookModified);
+
+  ui().answer(platform::IdYes);
+  editor.MenuExit->trigger();
+  EXPECT_EQ(ui().boxes().back().text, "Save Changes to phonebook?");
+  EXPECT_EQ(net.state(lm).phonebook[0], "55");
+  EXPECT_EQ(lm->Extensions()->Item(DescriptionRecordName(0))->Field(1), "five");
+}
+
+TEST_F(PhonebookKept, ClosingAfterAStoppedSaveKeepsTheEditorWithTheUnsavedRows) {
+  struct Case {
+    const char* what;
+    QList<std::pair<QString, QString>> typed;  // from entry 0 on; entry 1's store fails
+  };
+  const Case cases[] = {
+      {"rows after the failed one", {{"111", "one"}, {"222", "two"}, {"333", "three"}}},
+      {"the failed row's description", {{"", ""}, {"222", "two"}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ui().clear();
+    auto editor = OpenExplicitEditor();
+    Type(*editor, c.typed);
+    net.clearScripts();
+    net.scriptSilence(rlx, dp::StoreEntry(1, QStringLiteral("222")));
+    ui().answer(platform::IdYes);  // save changes?
+    ui().answer(platform::IdNo);   // update the database anyway?
+    editor->close();
+    EXPECT_EQ(ui().boxTexts().size(), 2);
+    EXPECT_TRUE(editor->isVisible());
+    EXPECT_TRUE(editor->PhonebookModified);
+    EXPECT_EQ(Cell(*editor, 1), (GridRow{"", "two"}));  // the number the router holds, the typed description
+    for (int i = 2; i < c.typed.size(); ++i)
+      EXPECT_EQ(Cell(*editor, i), (GridRow{c.typed[i].first, c.typed[i].second}));
+
+    // Closing again asks again; No lets the editor go.
+    ui().answer(platform::IdNo);
+    editor->close();
+    EXPECT_EQ(ui().boxes().back().text, "Save Changes to phonebook?");
+    EXPECT_FALSE(editor->isVisible());
+  }
+}
+
+TEST_F(PhonebookKept, AResyncFromTheDeviceCutShortMarksTheCopyOutOfStep) {
+  SetPhonebook({{3, "333"}});
+  PhonebookProbeAndDownload(nullptr, link, rlx);
+  GridRows rows;
+  ASSERT_TRUE(ResyncFromDevice(rlx, rows, send()));
+  ASSERT_EQ(Marker(), "0");
+  net.scriptSilence(rlx, dp::ReadEntry(10));
+  EXPECT_FALSE(ResyncFromDevice(rlx, rows, send()));
+  EXPECT_EQ(Marker(), "1");
+}

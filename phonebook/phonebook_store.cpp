@@ -53,22 +53,31 @@ GridRow StoredExplicitRow(lns::ExtensionRecords& records, int index) {
 
 GridRows EmptyRows(int count) { return GridRows(qMax(0, count)); }
 
-qint32 ElementCount(const lns::ConfigPropertyPtr& dialString) { return dialString ? dialString->ElementCount() : 0; }
+qint32 ElementCount(const LonMarkDirectory& directory) {
+  return directory.dialString ? directory.dialString->ElementCount() : 0;
+}
+
+// The description of entry i of the directory; "" when its record is missing.
+QString StoredDescription(lns::ExtensionRecords& records, const LonMarkDirectory& directory, int index) {
+  if (!RecordExists(records, directory.RecordName(index)))
+    return QString();
+  return FindDescriptionRecord(records, directory, index).Description();
+}
 
 }  // namespace
 
 // --- Reading -------------------------------------------------------------------
 
-GridRows LoadLonMarkRows(const lns::AppDevicePtr& device, const lns::ConfigPropertyPtr& dialString,
-                         QString* lastError, QSet<int>* unreadNumbers) {
-  const qint32 count = ElementCount(dialString);
+GridRows LoadLonMarkRows(const lns::AppDevicePtr& device, const LonMarkDirectory& directory, QString* lastError,
+                         QSet<int>* unreadNumbers) {
+  const qint32 count = ElementCount(directory);
   GridRows rows = EmptyRows(count);
   if (unreadNumbers)
     unreadNumbers->clear();
   auto records = device->Extensions();
   for (qint32 i = 0; i < count; ++i) {
     try {
-      rows[i].number = dialString->Element(i);
+      rows[i].number = directory.dialString->Element(i);
     } catch (const lns::LnsError& e) {
       if (lastError)
         *lastError = e.description();
@@ -76,8 +85,7 @@ GridRows LoadLonMarkRows(const lns::AppDevicePtr& device, const lns::ConfigPrope
         unreadNumbers->insert(i);
     }
     try {
-      if (RecordExists(*records, DescriptionRecordName(i)))
-        rows[i].description = FindDescriptionRecord(*records, i).Description();
+      rows[i].description = StoredDescription(*records, directory, i);
     } catch (const lns::LnsError& e) {
       if (lastError)
         *lastError = e.description();
@@ -125,25 +133,22 @@ QList<PhonebookEntry> StoredExplicitEntries(const lns::AppDevicePtr& device) {
   return entries;
 }
 
-QList<PhonebookEntry> StoredLonMarkEntries(const lns::AppDevicePtr& device, const lns::ConfigPropertyPtr& dialString) {
+QList<PhonebookEntry> StoredLonMarkEntries(const lns::AppDevicePtr& device, const LonMarkDirectory& directory) {
   QList<PhonebookEntry> entries;
   auto records = device->Extensions();
-  const qint32 count = ElementCount(dialString);
+  const qint32 count = ElementCount(directory);
   for (qint32 i = 0; i < count; ++i) {
-    const QString number = dialString->Element(i);
+    const QString number = directory.dialString->Element(i);
     if (number.isEmpty())
       continue;
-    QString description;
-    if (RecordExists(*records, DescriptionRecordName(i)))
-      description = FindDescriptionRecord(*records, i).Description();
-    entries.append({i, number, description});
+    entries.append({i, number, StoredDescription(*records, directory, i)});
   }
   return entries;
 }
 
 // --- Saving --------------------------------------------------------------------
 
-QString SaveLonMark(const lns::AppDevicePtr& device, const lns::ConfigPropertyPtr& dialString, GridRows& rows,
+QString SaveLonMark(const lns::AppDevicePtr& device, const LonMarkDirectory& directory, GridRows& rows,
                     const QSet<int>& unreadNumbers) {
   // An empty row whose number could not be read says nothing about the number.
   auto numberUnknown = [&](qsizetype i) { return rows.at(i).number.isEmpty() && unreadNumbers.contains(int(i)); };
@@ -164,19 +169,22 @@ QString SaveLonMark(const lns::AppDevicePtr& device, const lns::ConfigPropertyPt
     const qint32 index = static_cast<qint32>(i);
     RecordTransaction tx;
     try {
-      if (!numberUnknown(i) && (!row.number.isEmpty() || !dialString->Element(index).isEmpty()))
-        dialString->SetElement(index, row.number);
+      if (!numberUnknown(i) && (!row.number.isEmpty() || !directory.dialString->Element(index).isEmpty()))
+        directory.dialString->SetElement(index, row.number);
     } catch (const lns::LnsError& e) {
+      // The router does not hold the row's number: its description stays as
+      // it was, and the row stays unsaved in the editor.
       lastError = e.description();
+      continue;
     }
     try {
-      const QString name = DescriptionRecordName(index);
+      const QString name = directory.RecordName(index);
       if (!RecordExists(*records, name)) {
         // Lost or never made: the description still has a place to go.
         if (!row.description.isEmpty())
           DescriptionRecord(records->Add(name)).SetDescription(row.description);
       } else {
-        DescriptionRecord record = FindDescriptionRecord(*records, index);
+        DescriptionRecord record = FindDescriptionRecord(*records, directory, index);
         if (!row.description.isEmpty() || !record.Description().isEmpty())
           record.SetDescription(row.description);
       }
@@ -244,7 +252,9 @@ ExplicitSaveResult SaveExplicit(const lns::AppDevicePtr& device, GridRows& rows,
           SetMarker(*records, QStringLiteral("1"));
           result.stopped = true;
           result.stoppedAt = i;
-          for (int k = i + 1; k < count && !result.unsavedRowsRemain; ++k)
+          // The failed row counts too: its number is the stored one again,
+          // but a description typed beside it is not saved.
+          for (int k = i; k < count && !result.unsavedRowsRemain; ++k)
             result.unsavedRowsRemain = rows.at(k) != StoredExplicitRow(*records, k);
           return result;
         }
@@ -310,12 +320,12 @@ bool ClearExplicit(const lns::AppDevicePtr& device, GridRows& rows, const Messag
   return complete;
 }
 
-void ClearLonMark(const lns::AppDevicePtr& device, const lns::ConfigPropertyPtr& dialString, GridRows& rows,
-                  QWidget* owner, QSet<int>* unreadNumbers) {
+void ClearLonMark(const lns::AppDevicePtr& device, const LonMarkDirectory& directory, GridRows& rows, QWidget* owner,
+                  QSet<int>* unreadNumbers) {
   if (unreadNumbers)
     unreadNumbers->clear();
   QString lastError;
-  const qint32 count = ElementCount(dialString);
+  const qint32 count = ElementCount(directory);
   std::shared_ptr<lns::ExtensionRecords> records;
   try {
     records = device->Extensions();
@@ -324,7 +334,7 @@ void ClearLonMark(const lns::AppDevicePtr& device, const lns::ConfigPropertyPtr&
   }
   for (qint32 i = 0; records && i < count; ++i) {
     try {
-      if (dialString->Element(i).isEmpty())
+      if (directory.dialString->Element(i).isEmpty())
         continue;
     } catch (const lns::LnsError& e) {
       lastError = e.description();
@@ -333,13 +343,13 @@ void ClearLonMark(const lns::AppDevicePtr& device, const lns::ConfigPropertyPtr&
     // Each step is trapped on its own and what succeeded is kept.
     RecordTransaction tx;
     try {
-      dialString->SetElement(i, QString());
+      directory.dialString->SetElement(i, QString());
     } catch (const lns::LnsError& e) {
       lastError = e.description();
     }
     try {
-      if (RecordExists(*records, DescriptionRecordName(i)))
-        FindDescriptionRecord(*records, i).SetDescription(QString());
+      if (RecordExists(*records, directory.RecordName(i)))
+        FindDescriptionRecord(*records, directory, i).SetDescription(QString());
     } catch (const lns::LnsError& e) {
       lastError = e.description();
     }
@@ -357,7 +367,7 @@ void ClearLonMark(const lns::AppDevicePtr& device, const lns::ConfigPropertyPtr&
                    0, owner);
   // Show what is stored now rather than an empty grid that a later save
   // would write over the entries that are still there.
-  rows = LoadLonMarkRows(device, dialString, nullptr, unreadNumbers);
+  rows = LoadLonMarkRows(device, directory, nullptr, unreadNumbers);
 }
 
 // --- Resynchronising -------------------------------------------------------------
@@ -395,6 +405,10 @@ bool ResyncFromDevice(const lns::AppDevicePtr& device, GridRows& rows, const Mes
       Report(owner, dp::kResyncPhonebookFailed, reply);
       for (int k = i; k < kExplicitEntryCount; ++k)
         rows[k] = StoredExplicitRow(*records, k);
+      // The entries read so far lost their descriptions and the rest were
+      // not read: the copy is not in step with the device.
+      if (i > 0)
+        SetMarker(*records, QStringLiteral("1"));
       return false;
     }
     const QString number = dp::PhonebookNumberFromReply(reply);
@@ -412,13 +426,14 @@ bool ResyncFromDevice(const lns::AppDevicePtr& device, GridRows& rows, const Mes
 
 // --- Creation --------------------------------------------------------------------
 
-void CreateDescriptionRecordsWith(QWidget* owner, const lns::AppDevicePtr& device, int count) {
+void CreateDescriptionRecordsWith(QWidget* owner, const lns::AppDevicePtr& device, int count,
+                                  const LonMarkDirectory& directory) {
   fProgress progress(owner);
   progress.Start(count);
   auto records = device->Extensions();
   for (int i = 0; i < count; ++i) {
     progress.Step(i + 1);
-    const QString name = DescriptionRecordName(i);
+    const QString name = directory.RecordName(i);
     // A record is added with empty fields; one that exists keeps its text.
     if (!RecordExists(*records, name))
       records->Add(name);
@@ -483,15 +498,14 @@ void EnsureExplicitRecords(const lns::AppDevicePtr& device) {
 
 // --- Phone lists -------------------------------------------------------------------
 
-QStringList PhoneListLonMark(const lns::AppDevicePtr& device, const lns::ConfigPropertyPtr& dialString) {
+QStringList PhoneListLonMark(const lns::AppDevicePtr& device, const LonMarkDirectory& directory) {
   QStringList lines;
   auto records = device->Extensions();
-  const qint32 count = ElementCount(dialString);
+  const qint32 count = ElementCount(directory);
   for (qint32 i = 0; i < count; ++i) {
     QString description;
     try {
-      if (RecordExists(*records, DescriptionRecordName(i)))
-        description = FindDescriptionRecord(*records, i).Description();
+      description = StoredDescription(*records, directory, i);
     } catch (const lns::LnsError&) {
       // An unreadable description: the number names the entry.
     }
@@ -500,7 +514,7 @@ QStringList PhoneListLonMark(const lns::AppDevicePtr& device, const lns::ConfigP
       continue;
     }
     try {
-      const QString number = dialString->Element(i);
+      const QString number = directory.dialString->Element(i);
       if (!number.isEmpty())
         lines << number;
     } catch (const lns::LnsError&) {

@@ -31,11 +31,11 @@ using MessageSender = std::function<QString(const QString& request)>;
 
 // --- Reading the stored phonebook ----------------------------------------
 
-// LonMark family: the numbers are the elements of the dial-string property,
-// the descriptions the DescriptionRecords. A read that fails leaves its cell
-// empty; the text of the last error is put into *lastError, and the entries
-// whose number could not be read into *unreadNumbers.
-GridRows LoadLonMarkRows(const lns::AppDevicePtr& device, const lns::ConfigPropertyPtr& dialString,
+// LonMark family: the numbers are the elements of the directory's dial-string
+// property, the descriptions its DescriptionRecords. A read that fails leaves
+// its cell empty; the text of the last error is put into *lastError, and the
+// entries whose number could not be read into *unreadNumbers.
+GridRows LoadLonMarkRows(const lns::AppDevicePtr& device, const LonMarkDirectory& directory,
                          QString* lastError = nullptr, QSet<int>* unreadNumbers = nullptr);
 
 // Explicit family: field 1 and field 2 of the 64 ExplicitEntryRecords (a
@@ -50,25 +50,28 @@ QString ResyncMarkerValue(const lns::AppDevicePtr& device);
 // The used entries (non-empty number) in ascending index, as the listing and
 // the phone lists see them.
 QList<PhonebookEntry> StoredExplicitEntries(const lns::AppDevicePtr& device);
-QList<PhonebookEntry> StoredLonMarkEntries(const lns::AppDevicePtr& device, const lns::ConfigPropertyPtr& dialString);
+QList<PhonebookEntry> StoredLonMarkEntries(const lns::AppDevicePtr& device, const LonMarkDirectory& directory);
 
 // --- Saving --------------------------------------------------------------
 
 // LonMark family. Rows with a description but no number lose the
 // description. For every row the element is written when the row or the
-// element holds a number, the description when the row or the record holds
-// one (a missing record is added). Errors are trapped and the remaining rows
-// still attempted; returns the text of the last error ("" when none).
+// element holds a number, then the description when the row or the record
+// holds one (a missing record is added); when the element could not be
+// written (the router did not answer), the entry's description is left as it
+// is, so that none is stored for a number the router does not hold. Errors
+// are trapped and the remaining rows still attempted; returns the text of the
+// last error ("" when none).
 // An entry of unreadNumbers whose row is still empty shows no number because
 // it could not be read, not because the operator emptied it: its element is
 // left as it is and its description kept.
-QString SaveLonMark(const lns::AppDevicePtr& device, const lns::ConfigPropertyPtr& dialString, GridRows& rows,
+QString SaveLonMark(const lns::AppDevicePtr& device, const LonMarkDirectory& directory, GridRows& rows,
                     const QSet<int>& unreadNumbers = {});
 
 struct ExplicitSaveResult {
   bool stopped = false;            // the operator answered No after a failed store
   int stoppedAt = -1;              // the entry whose store failed
-  bool unsavedRowsRemain = false;  // rows after stoppedAt differ from what is stored
+  bool unsavedRowsRemain = false;  // rows from stoppedAt on differ from what is stored
   bool deviceSkipped = false;      // the operator answered Yes: later entries went to the database only
 };
 
@@ -97,7 +100,7 @@ bool ClearExplicit(const lns::AppDevicePtr& device, GridRows& rows, const Messag
 // trapped and reported once at the end; rows is rebuilt empty, or from the
 // stored values when something could not be cleared (*unreadNumbers then
 // says which numbers could not be read).
-void ClearLonMark(const lns::AppDevicePtr& device, const lns::ConfigPropertyPtr& dialString, GridRows& rows,
+void ClearLonMark(const lns::AppDevicePtr& device, const LonMarkDirectory& directory, GridRows& rows,
                   QWidget* owner = nullptr, QSet<int>* unreadNumbers = nullptr);
 
 // --- Resynchronising (explicit family) -----------------------------------
@@ -110,15 +113,19 @@ bool ResyncFromDatabase(const lns::AppDevicePtr& device, GridRows& rows, const M
 
 // Reads every entry from the device into the database, dropping the
 // descriptions. On a failure (reported) the entries not yet done show their
-// stored copy. The marker becomes "0" when all 64 were read.
+// stored copy, and when some entries were already rewritten the marker
+// becomes "1" (their descriptions are gone while others were not read). The
+// marker becomes "0" when all 64 were read.
 bool ResyncFromDevice(const lns::AppDevicePtr& device, GridRows& rows, const MessageSender& send,
                       QWidget* owner = nullptr);
 
 // --- Creation of the stored records --------------------------------------
 
-// LonMark family: a DescriptionRecord with an empty description for every
-// element, showing the progress window. Existing records are kept.
-void CreateDescriptionRecordsWith(QWidget* owner, const lns::AppDevicePtr& device, int count);
+// LonMark family: a DescriptionRecord of the directory with an empty
+// description for every element, showing the progress window. Existing
+// records are kept.
+void CreateDescriptionRecordsWith(QWidget* owner, const lns::AppDevicePtr& device, int count,
+                                  const LonMarkDirectory& directory = {});
 
 enum class DownloadResult { Complete, Stopped, RecordsExisted };
 
@@ -138,7 +145,7 @@ void EnsureExplicitRecords(const lns::AppDevicePtr& device);
 
 // The lines of a main window's phone list: one per used entry, in index order,
 // the description when there is one, otherwise the number.
-QStringList PhoneListLonMark(const lns::AppDevicePtr& device, const lns::ConfigPropertyPtr& dialString);
+QStringList PhoneListLonMark(const lns::AppDevicePtr& device, const LonMarkDirectory& directory);
 QStringList PhoneListExplicit(const lns::AppDevicePtr& device);
 
 }  // namespace phonebook

@@ -240,7 +240,7 @@ TEST_F(ExplicitStore, ResyncFromTheDeviceReadsAll64AndDropsTheDescriptions) {
   device.failFromEntry = 5;
   device.entries[3] = QStringLiteral("3");
   EXPECT_FALSE(ResyncFromDevice(explicitDevice, rows, device.sender()));
-  EXPECT_EQ(Marker(), "0");  // unchanged
+  EXPECT_EQ(Marker(), "1");  // entries 0 to 4 were rewritten, the rest not read
   EXPECT_EQ(rows[3].number, "3");
   EXPECT_EQ(rows[17].number, kThirty);  // not read again: the stored copy
 }
@@ -370,6 +370,7 @@ TEST_F(LonMarkStore, AFailingElementIsReportedOnceAndTheOthersAreStillSaved) {
   EXPECT_EQ(dialString->Element(4), "");
   EXPECT_EQ(dialString->Element(9), "9");
   EXPECT_EQ(Description(9), "nine");
+  EXPECT_EQ(Description(4), "");  // none for a number the router does not hold
 }
 
 TEST_F(LonMarkStore, AMissingDescriptionRecordIsAddedWhenADescriptionIsSaved) {

@@ -23,9 +23,10 @@ void ReportDatabaseError(QWidget* owner, const lns::LnsError& e) {
 
 }  // namespace
 
-void CreateDescriptionRecords(QWidget* owner, const lns::AppDevicePtr& device, const lns::ConfigPropertyPtr& dialString) {
+void CreateDescriptionRecords(QWidget* owner, const lns::AppDevicePtr& device, const LonMarkDirectory& directory) {
   platform::BusyCursor busy;
-  CreateDescriptionRecordsWith(owner, device, dialString ? dialString->ElementCount() : 0);
+  CreateDescriptionRecordsWith(owner, device, directory.dialString ? directory.dialString->ElementCount() : 0,
+                               directory);
 }
 
 ProbeResult PhonebookProbeAndDownloadWith(QWidget* owner, const MessageSender& send, const lns::AppDevicePtr& device) {
@@ -70,11 +71,11 @@ bool DatabaseOnlySave() {
   }
 }
 
-void FillPhoneListLonMark(QComboBox* combo, const lns::AppDevicePtr& device, const lns::ConfigPropertyPtr& dialString) {
+void FillPhoneListLonMark(QComboBox* combo, const lns::AppDevicePtr& device, const LonMarkDirectory& directory) {
   platform::BusyCursor busy;
   combo->clear();
   try {
-    combo->addItems(PhoneListLonMark(device, dialString));
+    combo->addItems(PhoneListLonMark(device, directory));
   } catch (const lns::LnsError&) {
     // The list stays empty: the phonebook cannot be read now.
   }

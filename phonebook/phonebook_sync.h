@@ -5,8 +5,9 @@
 // main window's phone list from the phonebook.
 //
 // Records (extension records of the device):
-//   LonMark family:  "ZevPhoneBook<i>" field 1 = description of entry i; the
-//                    numbers are the elements of UCPT_DialString.
+//   LonMark family:  "ZevPhoneBook<i>" field 1 = description of entry i of
+//                    Directory #1 ("ZevPhoneBook<n>_<i>" of directory n); the
+//                    numbers are the elements of the directory's UCPT_DialString.
 //   explicit family: "ZevExplicitPhonebook<i>" (i = 0..63) field 1 = number,
 //                    field 2 = description, field 3 = LoadedNumber;
 //                    "ZevExplicitResync" field 1 = the resync marker.
@@ -15,6 +16,7 @@
 #include <functional>
 
 #include "host/lns/lns.h"
+#include "phonebook/phonebook_model.h"
 
 class QComboBox;
 class QWidget;
@@ -25,10 +27,10 @@ class DeviceLink;
 
 namespace phonebook {
 
-// LonMark family: adds "ZevPhoneBook<i>" for every element of the dial-string
-// property, with an empty first field, showing the progress window.
-void CreateDescriptionRecords(QWidget* owner, const lns::AppDevicePtr& device,
-                              const lns::ConfigPropertyPtr& dialString);
+// LonMark family: adds the directory's description record for every element
+// of its dial-string property, with an empty first field, showing the
+// progress window.
+void CreateDescriptionRecords(QWidget* owner, const lns::AppDevicePtr& device, const LonMarkDirectory& directory);
 
 enum class ProbeResult {
   Failed,       // the probe message failed (reported to the operator)
@@ -56,8 +58,7 @@ bool DatabaseOnlySave();
 
 // The main windows' phone lists. The LonMark form empties the list first;
 // the explicit form appends (its caller empties the list).
-void FillPhoneListLonMark(QComboBox* combo, const lns::AppDevicePtr& device,
-                          const lns::ConfigPropertyPtr& dialString);
+void FillPhoneListLonMark(QComboBox* combo, const lns::AppDevicePtr& device, const LonMarkDirectory& directory);
 void FillPhoneListExplicit(QComboBox* combo, const lns::AppDevicePtr& device);
 
 }  // namespace phonebook

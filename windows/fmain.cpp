@@ -42,18 +42,19 @@ void IgnoringErrors(F&& step) {
   }
 }
 
-// Unloads the other windows of the plug-in (the main window of the other
-// family and the phonebook).
-void UnloadOtherWindows() {
-  for (WindowId id : {WindowId::fMainExplicit, WindowId::fPhoneBook}) {
-    PlugInWindow* window = ExistingWindow(id);
-    if (!window)
-      continue;
+// Unloads the other windows of the plug-in: the phonebook editors through
+// their own closing path (one with unsaved typing asks first), then the main
+// window of the other family. False when the operator kept an editor open.
+bool UnloadOtherWindows() {
+  if (!ClosePlugInWindows(WindowId::fPhoneBook))
+    return false;
+  if (PlugInWindow* window = ExistingWindow(WindowId::fMainExplicit)) {
     QWidget* w = window->widget();
-    ForgetWindow(id);
+    ForgetWindow(WindowId::fMainExplicit);
     w->hide();
     w->deleteLater();
   }
+  return true;
 }
 
 bool& ClosingNow() {
@@ -147,18 +148,25 @@ void fMain::ReleaseReferences() {
   StatusTextNv.reset();
 }
 
-void fMain::UnloadForm() {
+bool fMain::UnloadForm() {
   if (ClosingNow())
-    return;
-  UnloadOtherWindows();
-  CloseProcedure();
+    return true;
+  return Close();
 }
 
-void fMain::CloseProcedure() {
+void fMain::CloseProcedure() { Close(); }
+
+bool fMain::Close() {
   bool& closing = ClosingNow();
   if (closing)
-    return;
+    return true;
   closing = true;
+  // The other windows go first, while the network is still open for what an
+  // editor saves; an editor the operator keeps open keeps the plug-in.
+  if (!UnloadOtherWindows()) {
+    closing = false;
+    return false;
+  }
   auto* self = dynamic_cast<fMain*>(ExistingWindow(WindowId::fMain));
   if (self)
     self->ReleaseReferences();
@@ -181,7 +189,6 @@ void fMain::CloseProcedure() {
   MMain.ServerOpenedByPlugIn = false;
   MMain.NetworkOpenedByPlugIn = false;
 
-  UnloadOtherWindows();
   if (self) {
     self->hide();
     ForgetWindow(WindowId::fMain);
@@ -192,11 +199,11 @@ void fMain::CloseProcedure() {
   }
   closing = false;
   QCoreApplication::exit(0);
+  return true;
 }
 
 void fMain::closeEvent(QCloseEvent* event) {
-  event->accept();
-  UnloadForm();
+  event->setAccepted(UnloadForm());
 }
 
 bool fMain::event(QEvent* event) {

@@ -29,6 +29,9 @@ class fMain : public DeviceWindow {
   // unloads the window and ends the program. Runs on the instance if there is
   // one; without one it still closes what the plug-in opened.
   static void CloseProcedure();
+  // The close procedure; false when the operator kept a phonebook editor
+  // open (its save did not go through), and nothing was closed.
+  static bool Close();
 
   // PlugInWindow
   WindowId id() const override { return WindowId::fMain; }
@@ -50,7 +53,8 @@ class fMain : public DeviceWindow {
 
   // Unloading the window: every other window of the plug-in goes, then the
   // close procedure ends the plug-in (what closing it from its frame does).
-  void UnloadForm();
+  // False when the operator kept a phonebook editor open.
+  bool UnloadForm();
 
   // --- window state ---------------------------------------------------------
   lns::AppDevicePtr TheDevice;

@@ -132,6 +132,10 @@ void fMainExplicit::ReleaseReferences() {
 }
 
 void fMainExplicit::RunCloseProcedure() {
+  // An editor with unsaved typing asks first, while the router can still be
+  // reached; one the operator keeps open keeps the plug-in.
+  if (!ClosePlugInWindows(WindowId::fPhoneBook))
+    return;
   ReleaseReferences();
   RunShutdown();
   // Without fMain's close procedure in place the window still goes.
@@ -142,17 +146,15 @@ void fMainExplicit::RunCloseProcedure() {
   }
 }
 
-void fMainExplicit::UnloadForm() {
+bool fMainExplicit::UnloadForm() {
   if (unloading_)
-    return;
+    return true;
   unloading_ = true;
-  ReleaseReferences();
-  if (PlugInWindow* phonebook = ExistingWindow(WindowId::fPhoneBook)) {
-    QWidget* w = phonebook->widget();
-    ForgetWindow(WindowId::fPhoneBook);
-    w->hide();
-    w->deleteLater();
+  if (!ClosePlugInWindows(WindowId::fPhoneBook)) {
+    unloading_ = false;
+    return false;
   }
+  ReleaseReferences();
   if (ExistingWindow(WindowId::fMainExplicit) == this)
     ForgetWindow(WindowId::fMainExplicit);
   hide();
@@ -160,11 +162,11 @@ void fMainExplicit::UnloadForm() {
   // fMain goes too; unloading it ends the plug-in.
   if (auto* main = dynamic_cast<MainWindowLink*>(ExistingWindow(WindowId::fMain)))
     main->unload();
+  return true;
 }
 
 void fMainExplicit::closeEvent(QCloseEvent* event) {
-  event->accept();
-  UnloadForm();
+  event->setAccepted(UnloadForm());
 }
 
 qint32 fMainExplicit::ManagementMode() const { return MMain.CurrentSystem ? MMain.CurrentSystem->MgmtMode() : 0; }

@@ -43,7 +43,8 @@ class fMainExplicit : public DeviceWindow {
   void RunCloseProcedure() override;
   // Unloading the window unloads every other window of the plug-in (fMain's
   // own unloading then ends the plug-in).
-  void UnloadForm();
+  // False when the operator kept a phonebook editor open.
+  bool UnloadForm();
 
   // Busy-waits ms milliseconds: window events run meanwhile, the window's
   // controls stay locked and the pointer is the hourglass.

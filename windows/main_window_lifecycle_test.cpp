@@ -5,7 +5,11 @@
 
 #include <QPointer>
 
+#include <QTest>
+
 #include "host/lnspluginapi.h"
+#include "phonebook/fphonebook.h"
+#include "phonebook/phonebook_editor.h"
 #include "windows/testing/window_fixture.h"
 
 using namespace window_testing;
@@ -65,6 +69,37 @@ TEST_F(MainWindowLife, AWindowLeftHiddenForAnotherDirectorKeepsRunning) {
   EXPECT_FALSE(explicitWindow()->isVisible());
   EXPECT_TRUE(net->server().IsOpen());
   EXPECT_EQ(ExistingWindow(WindowId::fMainExplicit), explicitWindow());
+}
+
+TEST_F(MainWindowLife, AnEditorWithTypingOutlivesOtherDirectorsAndAsksBeforeTheEnd) {
+  phonebook::RegisterPhoneBookWindow();
+  const lns::AppDevicePtr router = net->lonMarkDevice();
+  auto first = std::make_unique<LNSPlugInAPI>();
+  first->setNetworkName(QString::fromLatin1(SimNetwork::kNetworkName));
+  first->SendCommand(13, 28, QStringLiteral("Routers/RLX-LonMark/Directory #2"));
+  first->setVisible(true);
+  auto* editor = dynamic_cast<phonebook::fPhoneBook*>(ExistingWindow(WindowId::fPhoneBook));
+  ASSERT_TRUE(editor && editor->isVisible());
+  QTest::keyClicks(editor->TextPhonebook, "555");
+  first->Release();
+
+  // A second director opens the router's main window, never shows it, and lets go.
+  auto second = std::make_unique<LNSPlugInAPI>();
+  second->SendCommand(13, 7, QStringLiteral("Routers/RLX-LonMark"));
+  second->Release();
+  EXPECT_EQ(ExistingWindow(WindowId::fPhoneBook), editor);
+  EXPECT_TRUE(editor->isVisible());
+  EXPECT_TRUE(MMain.CurrentSystem);
+  EXPECT_TRUE(scriptedUi().boxes().isEmpty());
+
+  // The operator ends the plug-in from the main window: the editor asks first.
+  main()->show();
+  scriptedUi().answer(platform::IdYes);
+  main()->MenuExit->trigger();
+  EXPECT_EQ(scriptedUi().boxTexts(), QStringList{"Save Changes to phonebook?"});
+  EXPECT_FALSE(MMain.CurrentSystem);
+  net->server().Open();
+  EXPECT_EQ(net->state(router).phonebook[16], "555");
 }
 
 }  // namespace

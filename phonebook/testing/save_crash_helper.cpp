@@ -1,11 +1,12 @@
-// phonebook_save_helper DATABASE ENTRY
+// phonebook_save_helper DATABASE ENTRY [directory2]
 //
-// Saves a changed explicit phonebook (every entry gets the number "new<i>"
-// and the description "new description <i>") into the network database
-// DATABASE, through the plug-in's own save, against an in-process device.
-// Right after field 1 of entry ENTRY has been written it prints "paused" and
-// waits for its standard input to close, so that a test can kill it at that
-// exact point and look at what the database kept.
+// Saves a changed phonebook (every entry gets the number "new<i>" and the
+// description "new description <i>") into the network database DATABASE,
+// through the plug-in's own save: the explicit router's, against an
+// in-process device, or with "directory2" the LonMark router's Directory #2.
+// Right after field 1 of entry ENTRY's record has been written it prints
+// "paused" and waits for its standard input to close, so that a test can
+// kill it at that exact point and look at what the database kept.
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -78,11 +79,12 @@ class PausingDevice : public lns::AppDevice {
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   const QStringList args = app.arguments();
-  if (args.size() != 3) {
-    std::fputs("usage: phonebook_save_helper DATABASE ENTRY\n", stderr);
+  if (args.size() != 3 && !(args.size() == 4 && args.at(3) == QLatin1String("directory2"))) {
+    std::fputs("usage: phonebook_save_helper DATABASE ENTRY [directory2]\n", stderr);
     return 2;
   }
-  g_pauseRecord = phonebook::ExplicitEntryRecordName(args.at(2).toInt());
+  const int entry = args.at(2).toInt();
+  const bool lonMark = args.size() == 4;
   try {
     lnssim::ServerOptions options;
     options.databasePath = args.at(1);
@@ -90,13 +92,28 @@ int main(int argc, char** argv) {
     server->Open();
     MMain.ObjectServer = server;
     const lnssim::OpenedSystem sys = lnssim::openFirstSystem(*server, QStringLiteral("Phonebook"));
+    auto devices = sys.system->Subsystems()->Item(QStringLiteral("Routers"))->AppDevices();
     auto device = std::make_shared<PausingDevice>(
-        sys.system->Subsystems()->Item(QStringLiteral("Routers"))->AppDevices()->Item(QStringLiteral("RLX-Explicit")));
-    phonebook::GridRows rows = phonebook::LoadExplicitRows(device, false);
-    for (int i = 0; i < rows.size(); ++i)
-      rows[i] = {QStringLiteral("new%1").arg(i), QStringLiteral("new description %1").arg(i)};
-    phonebook_testing::FakePhonebookDevice rlx;
-    phonebook::SaveExplicit(device, rows, rlx.sender());
+        devices->Item(lonMark ? QStringLiteral("RLX-LonMark") : QStringLiteral("RLX-Explicit")));
+    auto fill = [](phonebook::GridRows& rows) {
+      for (int i = 0; i < rows.size(); ++i)
+        rows[i] = {QStringLiteral("new%1").arg(i), QStringLiteral("new description %1").arg(i)};
+    };
+    if (lonMark) {
+      auto object = device->Interface()->LonMarkObjects()->Item(QStringLiteral("Directory #2"));
+      const phonebook::LonMarkDirectory directory =
+          phonebook::DirectoryOf(object, object->ConfigProperties()->Item(QStringLiteral("UCPT_DialString")));
+      g_pauseRecord = directory.RecordName(entry);
+      phonebook::GridRows rows = phonebook::LoadLonMarkRows(device, directory);
+      fill(rows);
+      phonebook::SaveLonMark(device, directory, rows);
+    } else {
+      g_pauseRecord = phonebook::ExplicitEntryRecordName(entry);
+      phonebook::GridRows rows = phonebook::LoadExplicitRows(device, false);
+      fill(rows);
+      phonebook_testing::FakePhonebookDevice rlx;
+      phonebook::SaveExplicit(device, rows, rlx.sender());
+    }
   } catch (const lns::LnsError& e) {
     QTextStream(stderr) << e.description() << '\n';
     return 1;

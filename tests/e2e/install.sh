@@ -53,6 +53,10 @@ ln -s "$bin/XIF32BIN" "$lon/bin/XIF32BIN"
 "$bin/lnsdb" traffic Routers/RLX-Explicit | grep -q "00 01 48 00" || fail "the explicit router was not probed"
 "$bin/rlx-msg" --network Demo --device Routers/RLX-Explicit "00 01 48 00" | grep -q "RLX Explicit" \
   || fail "rlx-msg through the installed control and data server"
+# Hiding the explicit window leaves the LonMark window shown; hiding that one
+# too ends the plug-in.
+"$bin/lns-director" hide
+"$bin/lns-director" --network Demo configure "Routers/RLX-LonMark/Internal Modem" || fail "configure again"
 "$bin/lns-director" hide
 for _ in $(seq 1 100); do
   gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \

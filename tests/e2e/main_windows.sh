@@ -93,7 +93,14 @@ wait_for "the explicit window polls its modem" 60 bash -c \
   "[ \$(\"$lnsdb\" traffic Routers/RLX-Explicit | wc -l) -gt $before ]"
 [ "$(traffic Routers/RLX-Explicit | tail -n 1)" == "00 01 53 00" ] || fail "the poll sent something else"
 
-step "hiding the window and letting go ends the plug-in"
+step "hiding one window keeps the plug-in while the other is shown"
+pid=$(bus_call GetConnectionUnixProcessID RLX_Plug.LNSPlugInAPI | sed -nE 's/.*uint32 ([0-9]+).*/\1/p')
+"$director" hide
+"$director" --network Demo configure "Routers/RLX-LonMark/Internal Modem" || fail "the LonMark window is gone"
+[ "$(bus_call GetConnectionUnixProcessID RLX_Plug.LNSPlugInAPI | sed -nE 's/.*uint32 ([0-9]+).*/\1/p')" == "$pid" ] ||
+  fail "hiding the explicit window ended the plug-in under the LonMark window"
+
+step "hiding the last window shown and letting go ends the plug-in"
 "$director" hide
 wait_for "the plug-in ends" 100 plugin_down
 echo "PASS"

@@ -169,7 +169,11 @@ TEST_P(DatabaseFaults, ALonMarkPhonebookSaveReportsAndKeepsWhatIsStored) {
     e->MenuSave->trigger();
     expectOneDatabaseBox();
     release();
+    // The edit is still unsaved: closing asks, and the operator lets it go.
+    EXPECT_TRUE(e->PhonebookModified);
+    scriptedUi().answer(platform::IdNo);
   });
+  EXPECT_EQ(scriptedUi().boxes().back().text, "Save Changes to phonebook?");
   EXPECT_EQ(RecordsOf(lonMark()), before);
   EXPECT_EQ(net->state(lonMark()).phonebook[3], "5550003");
 }
