@@ -75,11 +75,26 @@ void BuildPlugInCommandTable() {
 
 void OpenNetwork(const QString& name, const QString& networkInterfaceName) {
   PointerScope pointer;
-  if (name == MMain.CurrentNetworkName && MMain.NetworkOpenedByPlugIn)
+  const QString cannot = kCannotOpenNetworkText + name;
+  const bool wantRemote = !networkInterfaceName.isEmpty();
+  // The network interface named in an error: it does not exist.
+  const QString noInterface =
+      cannot + QStringLiteral(": there is no network interface \"") + networkInterfaceName + QStringLiteral("\"");
+  // The same network opened the same way (locally, or through the same
+  // remote interface) is opened once; asked for another way, it switches.
+  const bool sameWay = MMain.OpenedNetworkInterface == networkInterfaceName;
+  if (name == MMain.CurrentNetworkName && MMain.NetworkOpenedByPlugIn && sameWay)
     return;
+  // Switching closes what the server has open: never under a window that
+  // shows a router of it.
+  if (!sameWay && MMain.NetworkOpenedByPlugIn && AnyPlugInWindowVisible())
+    throw AutomationError(kWindowState, cannot + (wantRemote ? QStringLiteral(" remotely") : QStringLiteral(" locally")) +
+                                            QStringLiteral(": the plug-in is showing a router of a network open ") +
+                                            (MMain.OpenedNetworkInterface.isEmpty() ? QStringLiteral("locally")
+                                                                                     : QStringLiteral("remotely")) +
+                                            QStringLiteral("; close its window first"));
   try {
     lns::ObjectServer& server = *required(MMain.ObjectServer);
-    const bool wantRemote = !networkInterfaceName.isEmpty();
     if (server.remoteFlag() != wantRemote) {
       if (server.IsOpen()) {
         server.Close();
@@ -99,8 +114,16 @@ void OpenNetwork(const QString& name, const QString& networkInterfaceName) {
       server.Open();
       MMain.ServerOpenedByPlugIn = true;
     }
-    if (wantRemote)
-      server.setActiveRemoteNI(required(required(server.NetworkInterfaces())->Item(networkInterfaceName)));
+    if (wantRemote) {
+      lns::NetworkInterfacePtr remote;
+      try {
+        remote = required(required(server.NetworkInterfaces())->Item(networkInterfaceName));
+      } catch (const std::exception&) {
+        throw AutomationError(kWindowState, noInterface);
+      }
+      server.setActiveRemoteNI(remote);
+    }
+    MMain.OpenedNetworkInterface = networkInterfaceName;
 
     // The new network replaces the current one only once it is open with its
     // system, so a failed opening leaves the state of the previous one whole.
@@ -114,8 +137,10 @@ void OpenNetwork(const QString& name, const QString& networkInterfaceName) {
     MMain.CurrentSystem = system;
     MMain.NetworkOpenedByPlugIn = true;
     system->SetEventInterval(200);
+  } catch (const AutomationError&) {
+    throw;
   } catch (const std::exception&) {
-    throw AutomationError(kWindowState, kCannotOpenNetworkText + name);
+    throw AutomationError(kWindowState, cannot);
   }
 }
 
@@ -179,9 +204,28 @@ lns::ObjectPtr FindObject(qint32 objectType) {
   return nullptr;
 }
 
+bool IsDirectoryObject(lns::LonMarkObject& object) {
+  try {
+    return required(object.ConfigProperties())->Item(QStringLiteral("UCPT_DialString")) != nullptr;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+bool IsRlxProgramId(const QString& programId) {
+  // The explicit family's identifier ("RLX" in hexadecimal), or Zev
+  // Products' manufacturer identifier and the RLX's device class in a
+  // standard program identifier (format 8 or 9), of any model.
+  if (programId.startsWith(QLatin1String("524C58"), Qt::CaseInsensitive))
+    return true;
+  return programId.size() == 16 && (programId.front() == u'8' || programId.front() == u'9') &&
+         programId.mid(1, 9).compare(QLatin1String("00060325B"), Qt::CaseInsensitive) == 0;
+}
+
 void Attach(PlugInCommand& row, const lns::ObjectPtr& object) {
   if (!object)
     throw AutomationError(kObjectNotFound, kObjectNotFoundText);
+  const QString path = MMain.ObjectPath.join(u'/');
   if (row.ObjectType == 28) {
     auto lonMarkObject = std::dynamic_pointer_cast<lns::LonMarkObject>(object);
     if (!lonMarkObject)
@@ -189,18 +233,37 @@ void Attach(PlugInCommand& row, const lns::ObjectPtr& object) {
     const QString name = lonMarkObject->Name();
     const bool mainWindowObject = name == MMain.ExternalModem2ObjectName || name == MMain.ExternalModem1ObjectName ||
                                   name == MMain.InternalModemObjectName || name == QLatin1String("Device Globals");
+    // Only a modem, "Device Globals" or a directory (an object with a
+    // dial-string property) has a window; any other object is refused at once.
+    if (!mainWindowObject && !IsDirectoryObject(*lonMarkObject)) {
+      QString text = kObjectTypeNotSupportedText + QStringLiteral(": ") + path +
+                     QStringLiteral(" is not a modem, directory or Device Globals object of an RLX router");
+      if (MMain.InternalModemObjectName.isEmpty())
+        text += QStringLiteral(" (the LonMark object names could not be read from the plug-in's language file "
+                               "Zev.enu; install the plug-in again with RLX_Plug /regplugin)");
+      throw AutomationError(kObjectTypeNotSupported, text);
+    }
     PlugInWindow& window = WindowFor(mainWindowObject ? WindowId::fMain : WindowId::fPhoneBook);
     MMain.CurrentMainWindow = &window;
     MMain.ExplicitFamily = 0;
+    // A new attach: an earlier one the operator gave up no longer hides the window.
+    MMain.AttachAbandoned = false;
     window.ProcessLonMarkObjectCommand(lonMarkObject, row);
   } else if (row.ObjectType == 7) {
     auto device = std::dynamic_pointer_cast<lns::AppDevice>(object);
     if (!device)
       throw AutomationError(kObjectNotFound, kObjectNotFoundText);
-    const bool explicitFamily = device->ProgramId().left(6) == QLatin1String("524C58");
+    const QString programId = device->ProgramId();
+    const bool explicitFamily = programId.left(6) == QLatin1String("524C58");
+    // A device that is no RLX router would only be asked, in vain, whether it answers.
+    if (!IsRlxProgramId(programId))
+      throw AutomationError(kObjectTypeNotSupported, kObjectTypeNotSupportedText + QStringLiteral(": ") + path +
+                                                         QStringLiteral(" is not an RLX router (program identifier ") +
+                                                         programId + u')');
     PlugInWindow& window = WindowFor(explicitFamily ? WindowId::fMainExplicit : WindowId::fMain);
     MMain.CurrentMainWindow = &window;
     MMain.ExplicitFamily = explicitFamily ? 1 : 0;
+    MMain.AttachAbandoned = false;
     window.ProcessDeviceCommand(device, row);
   }
 }

@@ -34,8 +34,16 @@ QString PathElement(int k);
 lns::ObjectPtr FindObject(qint32 objectType);
 
 // Decides the family and the window, sets CurrentMainWindow and
-// ExplicitFamily, and calls the window's open operation with the row.
-// Throws AutomationError 20005 when there is no object.
+// ExplicitFamily, clears AttachAbandoned, and calls the window's open
+// operation with the row. Throws AutomationError 20005 when there is no
+// object, 20004 (naming it) for a LonMark object that is no modem, directory
+// (an object with UCPT_DialString) or "Device Globals", and for a device that
+// is no RLX router.
 void Attach(PlugInCommand& row, const lns::ObjectPtr& object);
+
+// A LonMark object with a UCPT_DialString property.
+bool IsDirectoryObject(lns::LonMarkObject& object);
+// The program identifier of an RLX router of either family (any model).
+bool IsRlxProgramId(const QString& programId);
 
 }  // namespace attach

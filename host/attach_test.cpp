@@ -164,12 +164,17 @@ TEST_F(Attach, DeviceFamilyComesFromTheProgramIdentifier) {
       MMain.CurrentSystem->Subsystems()->Item(QStringLiteral("Routers")));
   lns_.addDevice(routers, "Lower", "524c580000000000");
   lns_.addDevice(routers, "Short", "524C5");
-  for (const char* name : {"Lower", "Short"}) {
-    attach::SplitPath(QStringLiteral("Routers/") + name);
-    attach::Attach(row(0), attach::FindObject(7));
-    EXPECT_EQ(MMain.CurrentMainWindow, main) << name;
-  }
-  EXPECT_EQ(main->opens.size(), 3u);
+  attach::SplitPath(QStringLiteral("Routers/Lower"));
+  attach::Attach(row(0), attach::FindObject(7));
+  EXPECT_EQ(MMain.CurrentMainWindow, main);
+  EXPECT_EQ(main->opens.size(), 2u);
+  // No RLX router at all: refused at once, naming the device; no window opens.
+  attach::SplitPath(QStringLiteral("Routers/Short"));
+  const AutomationError e = Raised([&] { attach::Attach(row(0), attach::FindObject(7)); });
+  EXPECT_EQ(e.number(), 20004);
+  EXPECT_EQ(e.description(), "Object type not supported for this command: Routers/Short is not an RLX router "
+                             "(program identifier 524C5)");
+  EXPECT_EQ(main->opens.size(), 2u);
 }
 
 TEST_F(Attach, LonMarkObjectsOpenTheMainWindowOrThePhonebook) {
@@ -182,8 +187,7 @@ TEST_F(Attach, LonMarkObjectsOpenTheMainWindowOrThePhonebook) {
   };
   const QList<Case> cases = {{"Internal Modem", WindowId::fMain},     {"External Modem #1", WindowId::fMain},
                              {"External Modem #2", WindowId::fMain},  {"Device Globals", WindowId::fMain},
-                             {"Directory #1", WindowId::fPhoneBook}, {"Directory #2", WindowId::fPhoneBook},
-                             {"Node Object", WindowId::fPhoneBook}};
+                             {"Directory #1", WindowId::fPhoneBook}, {"Directory #2", WindowId::fPhoneBook}};
   for (const Case& c : cases) {
     attach::SplitPath(QStringLiteral("Routers/RLX-LonMark/") + c.object);
     attach::Attach(row(1), attach::FindObject(28));
@@ -197,6 +201,13 @@ TEST_F(Attach, LonMarkObjectsOpenTheMainWindowOrThePhonebook) {
     EXPECT_EQ(call.explicitFamily, 0);
     EXPECT_EQ(call.row, &row(1));
   }
+  // An object that is no modem, directory (it has no dial strings) or globals
+  // object has no window: refused at once.
+  attach::SplitPath(QStringLiteral("Routers/RLX-LonMark/Node Object"));
+  const AutomationError e = Raised([&] { attach::Attach(row(1), attach::FindObject(28)); });
+  EXPECT_EQ(e.number(), 20004);
+  EXPECT_TRUE(e.description().contains("Routers/RLX-LonMark/Node Object is not a modem, directory or Device Globals"));
+  EXPECT_EQ(existing(WindowId::fPhoneBook)->opens.size(), 2u);
 }
 
 TEST_F(Attach, NothingFoundRaisesObjectNotFound) {
@@ -241,14 +252,21 @@ TEST_F(Attach, OpeningANetworkMakesTheLnsCallsInOrderAndOnlyOnce) {
   lns_.log->calls.clear();
   attach::OpenNetwork("Demo", "");
   EXPECT_TRUE(lns_.log->calls.isEmpty()) << lns_.log->calls.join(", ").toStdString();
-  attach::OpenNetwork("Demo", "NI-1");  // the same network open: no work, not even the interface
-  EXPECT_TRUE(lns_.log->calls.isEmpty());
 
   // Another network: the server stays open.
   lns_.addNetwork("Plant");
   attach::OpenNetwork("Plant", "");
   EXPECT_EQ(lns_.log->count("Server.Open"), 0);
   EXPECT_EQ(MMain.CurrentNetworkName, "Plant");
+
+  // The same network asked for through a remote interface is opened again
+  // remotely, not taken for open; an interface that does not exist is named.
+  lns_.addInterface("NI-1");
+  attach::OpenNetwork("Plant", "NI-1");
+  EXPECT_TRUE(lns_.server->remote);
+  EXPECT_EQ(lns_.log->count("Network(Plant).Open"), 2);
+  const AutomationError e = Raised([] { attach::OpenNetwork("Plant", "NI-2"); });
+  EXPECT_EQ(e.description(), "Cannot open the network Plant: there is no network interface \"NI-2\"");
 }
 
 TEST_F(Attach, InterfaceNameSwitchesTheServerBetweenRemoteAndLocal) {

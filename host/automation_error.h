@@ -38,6 +38,12 @@ inline const QString kMinimizedWhileHiddenText = QStringLiteral(
     "Can not modify the minimzed property when invisble. The property will be applied the next time the plug-in is "
     "made visible");
 inline const QString kCannotOpenNetworkText = QStringLiteral("Cannot open the network ");
+// Calls that need an open network, made before networkName opened one.
+inline const QString kNoNetworkText = QStringLiteral("No network is open: set networkName before this command");
+// A second "Register" while the first waits for the operator.
+inline const QString kRegistrationInProgressText = QStringLiteral(
+    "Registration is in progress: another Register command is waiting in the \"Register RLX_PLUG\" window; send "
+    "Register again when that window has closed");
 
 // An error with no number of its own (a fault the caller cannot act on):
 // the classic "Automation error".

@@ -2,9 +2,12 @@
 
 #include <QProcess>
 
-#include "platform/ui_services.h"
 
 namespace functions {
+
+void WaitUntil(const std::function<bool()>& done, int checkMs) {
+  WaitUntil(done, checkMs, static_cast<const QObject*>(nullptr), &QObject::destroyed);
+}
 
 int ExecCmd(const QString& program, const QStringList& arguments) {
   QProcess process;
@@ -12,10 +15,8 @@ int ExecCmd(const QString& program, const QStringList& arguments) {
   process.start(program, arguments);
   if (!process.waitForStarted(-1))
     return -1;
-  while (process.state() != QProcess::NotRunning) {
-    process.waitForFinished(50);
-    platform::ui().processEvents();
-  }
+  // The program's end wakes the wait at once; the check is only a safety net.
+  WaitUntil([&process] { return process.state() == QProcess::NotRunning; }, 250, &process, &QProcess::finished);
   if (process.exitStatus() != QProcess::NormalExit)
     return -1;
   return process.exitCode();

@@ -195,10 +195,31 @@ void LNSPlugInAPI::Release() {
   }
 }
 
+namespace {
+
+// Both commands work on the system of a network a director opened.
+void RequireOpenNetwork() {
+  if (!MMain.CurrentSystem)
+    throw AutomationError(kWindowState, kNoNetworkText);
+}
+
+}  // namespace
+
 void LNSPlugInAPI::SendCommand(qint32 commandId, qint16 objectClassId, const QString& objectName) {
   PointerReset pointer;
   if (commandId == 50) {
+    RequireOpenNetwork();
+    // One registration at a time: its dialog waits for the operator on the
+    // event loop, where another director's Register would otherwise start a
+    // second dialog (and a queue of them would nest without bound).
+    static bool registering = false;
+    if (registering)
+      throw AutomationError(kWindowState, kRegistrationInProgressText);
     if (registerCommandsHook()) {
+      struct Running {
+        Running() { registering = true; }
+        ~Running() { registering = false; }
+      } running;
       try {
         registerCommandsHook()();
       } catch (const std::exception&) {
@@ -224,6 +245,7 @@ void LNSPlugInAPI::SendCommand(qint32 commandId, qint16 objectClassId, const QSt
       throw AutomationError(kObjectTypeNotSupported, kObjectTypeNotSupportedText);
     throw AutomationError(kCommandNotSupported, kCommandNotSupportedText);
   }
+  RequireOpenNetwork();
   try {
     attach::SplitPath(objectName);
     const lns::ObjectPtr object = attach::FindObject(objectClassId);
@@ -260,6 +282,14 @@ bool LNSPlugInAPI::Remote() { return MMain.ObjectServer ? MMain.ObjectServer->re
 
 void LNSPlugInAPI::setRemote(bool remote) {
   lns::ObjectServer& server = Server();
+  // Switching closes the server and what it has open: never under a window
+  // that shows a router of it.
+  if (AnyPlugInWindowVisible() && server.remoteFlag() != remote && server.IsOpen())
+    throw AutomationError(kWindowState, QStringLiteral("Cannot switch to ") +
+                                            (remote ? QStringLiteral("remote") : QStringLiteral("local")) +
+                                            QStringLiteral(" work: the plug-in is showing a router of a network open ") +
+                                            (remote ? QStringLiteral("locally") : QStringLiteral("remotely")) +
+                                            QStringLiteral("; close its window first"));
   MMain.ServerOpenedByPlugIn = server.IsOpen();
   if (MMain.ServerOpenedByPlugIn) {
     server.Close();
@@ -268,6 +298,8 @@ void LNSPlugInAPI::setRemote(bool remote) {
     MMain.NetworkOpenedByPlugIn = false;
   }
   server.setRemoteFlag(remote);
+  if (!remote)
+    MMain.OpenedNetworkInterface.clear();
   if (MMain.ServerOpenedByPlugIn)
     server.Open();
 }

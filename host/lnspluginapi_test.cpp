@@ -206,6 +206,7 @@ TEST_F(PlugInApi, ErrorsOfTheWindowReachTheDirectorWithTheirOwnNumberAndSource) 
 
 TEST_F(PlugInApi, RegisterRunsTheRegistrationHookAndNeverRaises) {
   LNSPlugInAPI api;
+  api.setNetworkName("Demo");
   api.SendCommand(50, 0, "");  // no hook installed: nothing happens
   int runs = 0;
   SetRegisterCommandsHook([&runs] {

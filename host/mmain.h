@@ -38,6 +38,9 @@ struct MMainState {
   std::shared_ptr<lns::Network> CurrentNetwork;
   std::shared_ptr<lns::System> CurrentSystem;
   QString CurrentNetworkName;
+  // The remote network interface the Object Server was opened through; ""
+  // when it works locally.
+  QString OpenedNetworkInterface;
   std::array<PlugInCommand, 7> PlugInCommandTable;
   QStringList ObjectPath;
 

@@ -51,8 +51,7 @@ QString makeXfb(const QString& x) {
                      platform::MsgButtons::Ok, QStringLiteral("Cannot Export Database"), platform::MsgIcon::Critical);
     result.clear();
   }
-  while (platform::windowFinder().exists(QStringLiteral("XIF32BIN")))
-    ui().processEvents();
+  functions::WaitUntil([] { return !platform::windowFinder().exists(QStringLiteral("XIF32BIN")); }, 100);
   platform::windowFinder().postClose(QStringLiteral("Finished - XIF32BIN"));
   return result;
 }
@@ -195,10 +194,11 @@ void RegisterCommands() {
   fRegTemplate dialog;
   ui().showModeless(&dialog);
   fRegTemplate::fRegTemplateLoaded = true;
-  // Wait for the operator's choice. Closing the dialog any other way than OK
-  // ends the registration without registering anything.
-  while (fRegTemplate::fRegTemplateLoaded && dialog.isVisible())
-    ui().processEvents();
+  // Wait for the operator's choice, sleeping in the event loop. Closing the
+  // dialog any other way than OK ends the registration without registering
+  // anything.
+  functions::WaitUntil([&dialog] { return !fRegTemplate::fRegTemplateLoaded || !dialog.isVisible(); }, 250, &dialog,
+                       &QDialog::finished);
   if (!dialog.accepted()) {
     fRegTemplate::fRegTemplateLoaded = false;
     return;

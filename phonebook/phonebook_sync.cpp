@@ -9,6 +9,7 @@
 #include "phonebook/phonebook_store.h"
 #include "platform/ui_services.h"
 #include "windows/support/device_link.h"
+#include "windows/support/main_window_link.h"
 
 namespace phonebook {
 
@@ -65,7 +66,11 @@ bool DatabaseOnlySave() {
   if (MMain.DeviceOffline)
     return true;
   try {
-    return MMain.CurrentSystem && MMain.CurrentSystem->MgmtMode() == 1;
+    // The system of the explicit main window's device, not whichever network
+    // another director opened since.
+    window_support::MainWindowLink* main = window_support::MainWindowOf(true);
+    const lns::SystemPtr system = main ? main->link().system() : MMain.CurrentSystem;
+    return system && system->MgmtMode() == 1;
   } catch (const lns::LnsError&) {
     return false;
   }

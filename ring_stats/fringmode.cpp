@@ -56,11 +56,12 @@ int TimeValue(const QLineEdit* field) {
   return v > 1e9 ? 1'000'000'000 : qRound(v);
 }
 
-// The management mode of the open system; -1 when there is none or it
-// cannot be read.
-int ManagementMode() {
+// The management mode of the system the main window opened its device in;
+// -1 when there is none or it cannot be read.
+int ManagementMode(window_support::MainWindowLink* main) {
   try {
-    return MMain.CurrentSystem ? MMain.CurrentSystem->MgmtMode() : -1;
+    const lns::SystemPtr system = main ? main->link().system() : MMain.CurrentSystem;
+    return system ? system->MgmtMode() : -1;
   } catch (const std::exception&) {
     return -1;
   }
@@ -416,7 +417,7 @@ bool fRingMode::OpenLonMark(window_support::MainWindowLink& main) {
     RingModeProperty = std::move(property);
     RingDevice = std::move(device);
     // Off-net, or while the dial controls are off, ring mode cannot be in use.
-    if (ManagementMode() == 1 || MMain.DialControlsDisabled)
+    if (ManagementMode(&main) == 1 || MMain.DialControlsDisabled)
       SetEnableChk(false);
   }
   ring_stats::detail::ShowModalOver(this, main.window());
@@ -502,7 +503,7 @@ void fRingMode::ApplyLonMark() {
     }
     PBar->setValue(66);
     // On-net with the device reachable the window stays for a ring status query.
-    stayOpen = ManagementMode() == 0 && !MMain.DialControlsDisabled;
+    stayOpen = ManagementMode(opener_) == 0 && !MMain.DialControlsDisabled;
   }
   PBar->setValue(100);
   if (!stayOpen)

@@ -109,6 +109,7 @@ class DeviceWindow : public QMainWindow, public PlugInWindow, public window_supp
 
   // The explicit message control's link to the device.
   window_support::DeviceLink& Link() { return link_; }
+  const window_support::DeviceLink& Link() const { return link_; }
   // Sends a request through the control and answers the reply text.
   QString Send(const QString& request) { return link_.Send(request); }
 

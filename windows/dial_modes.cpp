@@ -175,7 +175,8 @@ void SetManualLonMark(DeviceWindow& window, const lns::ConfigPropertyPtr& dialMo
   }
   bool onNet = false;
   try {
-    onNet = MMain.CurrentSystem && MMain.CurrentSystem->MgmtMode() == 0;
+    const lns::SystemPtr system = window.Link().system();
+    onNet = system && system->MgmtMode() == 0;
   } catch (const lns::LnsError&) {
     // A system that cannot say is not taken to be on-net.
   }

@@ -48,6 +48,8 @@ class fMain : public DeviceWindow {
   QString modemName() override { return strLonProgramName; }
   void refillPhoneList() override;
   void unload() override { UnloadForm(); }
+  // The management mode of the system the window opened its device in: 1 off-net.
+  qint32 ManagementMode() const;
 
   void RunCloseProcedure() override { CloseProcedure(); }
 
@@ -151,7 +153,6 @@ class fMain : public DeviceWindow {
   // Step 2 of either open: interface, objects, the phonebook object, its dial
   // strings and the description record of entry 0.
   void FindDeviceObjects();
-  qint32 ManagementMode() const;
   void ShowOffNet(Row row);
   void ShowModemDetails(bool resetInputAudio);
 

@@ -169,7 +169,10 @@ void fMainExplicit::closeEvent(QCloseEvent* event) {
   event->setAccepted(UnloadForm());
 }
 
-qint32 fMainExplicit::ManagementMode() const { return MMain.CurrentSystem ? MMain.CurrentSystem->MgmtMode() : 0; }
+qint32 fMainExplicit::ManagementMode() const {
+  const lns::SystemPtr system = Link().system();
+  return system ? system->MgmtMode() : 0;
+}
 
 void fMainExplicit::LockControls(bool locked) {
   for (QAction* a : {MenuPhoneBook, MenuModem, MenuExit, MenuRLX, MenuHelp})
@@ -213,6 +216,9 @@ void fMainExplicit::ResetForOpen() {
   // The window serves one open after another in the same process: each
   // starts from the design state.
   Timer2->stop();
+  // The device comes from the network open now; the window stays with that
+  // network's system while it shows the device.
+  Link().SetSystem(MMain.CurrentSystem);
   PhonebookSupported = false;
   ModemStateCode.clear();
   CurrentRecord.reset();

@@ -36,6 +36,8 @@ class fMainExplicit : public DeviceWindow {
   QString modemName() override;
   void refillPhoneList() override;
   void unload() override { UnloadForm(); }
+  // The management mode of the system the window opened its device in: 1 off-net.
+  qint32 ManagementMode() const;
 
   // The close procedure: the window's references go, then the plug-in's
   // shutdown closes the system, the network and the Object Server and ends
@@ -115,7 +117,6 @@ class fMainExplicit : public DeviceWindow {
  private:
   void ReleaseReferences();
   void ResetForOpen();
-  qint32 ManagementMode() const;
   void LockControls(bool locked);
   void FillPhoneList();
 

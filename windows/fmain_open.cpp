@@ -62,12 +62,18 @@ void Set(QAction* action, int state) {
 
 }  // namespace
 
-qint32 fMain::ManagementMode() const { return MMain.CurrentSystem ? MMain.CurrentSystem->MgmtMode() : 0; }
+qint32 fMain::ManagementMode() const {
+  const lns::SystemPtr system = Link().system();
+  return system ? system->MgmtMode() : 0;
+}
 
 void fMain::ResetForOpen() {
   // The window serves one open after another in the same process: what an
   // earlier open decided (its status display, the model checks) starts afresh.
   Timer1->stop();
+  // The device comes from the network open now; the window stays with that
+  // network's system while it shows the device.
+  Link().SetSystem(MMain.CurrentSystem);
   TheLMObject.reset();
   strLonProgramName.clear();
   StatusNv.reset();

@@ -111,7 +111,8 @@ done
 step "networks and interfaces that cannot be opened"
 expect_err "unknown network" 2 "Error 20006 (source RLX_Plug): Cannot open the network Nope" \
   "$director" --network Nope get networkName
-expect_err "unknown interface" 2 "Error 20006 (source RLX_Plug): Cannot open the network Demo" \
+expect_err "unknown interface" 2 \
+  "Error 20006 (source RLX_Plug): Cannot open the network Demo: there is no network interface \"NoSuchNI\"" \
   "$director" --interface NoSuchNI --network Demo
 expect_out "remote through NI-1" $'true\nDemo' "$director" --interface NI-1 --network Demo get Remote get networkName
 long=$(head -c 100000 /dev/zero | tr '\0' 'x')

@@ -66,7 +66,9 @@ configured Demo RLX-LonMark
 step "an interface that does not exist: 20006, and the network opens again afterwards"
 gio_ok r set NetworkInterfaceName s NoSuchInterface
 gio r set networkName s Plant
-expect_eq "the unknown interface" "error RLX_Plug.Error.E20006"$'\t'"Cannot open the network Plant" "$reply"
+expect_eq "the unknown interface" \
+  "error RLX_Plug.Error.E20006"$'\t'"Cannot open the network Plant: there is no network interface \"NoSuchInterface\"" \
+  "$reply"
 gio_expect r "ok Demo" get networkName
 gio_ok r set NetworkInterfaceName s ""
 gio_ok r set networkName s Demo

@@ -21,7 +21,14 @@ QString FakeLonMarkObject::Name() {
   return name_;
 }
 lns::AppDevicePtr FakeLonMarkObject::Device() { return device.lock(); }
-std::shared_ptr<lns::ConfigProperties> FakeLonMarkObject::ConfigProperties() { Missing(QStringLiteral("CPs")); }
+std::shared_ptr<lns::ConfigProperties> FakeLonMarkObject::ConfigProperties() {
+  // The directories hold the dial strings; no other object has a property here.
+  auto properties = std::make_shared<FakeCollection<lns::ConfigProperty, lns::ConfigProperties>>(
+      log_, QStringLiteral("ConfigProperties(") + name_ + u')');
+  if (name_.startsWith(QLatin1String("Directory")))
+    properties->items << std::make_shared<FakeConfigProperty>(QStringLiteral("UCPT_DialString"));
+  return properties;
+}
 std::shared_ptr<lns::NetworkVariables> FakeLonMarkObject::NetworkVariables() { Missing(QStringLiteral("NVs")); }
 lns::ComponentAppsPtr FakeLonMarkObject::ComponentApps() { Missing(QStringLiteral("componentApps")); }
 

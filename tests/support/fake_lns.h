@@ -66,6 +66,21 @@ class FakeNetworkInterface : public lns::NetworkInterface {
   QString name_;
 };
 
+// A configuration property that only has a name (a directory's UCPT_DialString).
+class FakeConfigProperty : public lns::ConfigProperty {
+ public:
+  explicit FakeConfigProperty(QString name) : name_(std::move(name)) {}
+  QString Name() override { return name_; }
+  QString Value() override { return QString(); }
+  void SetValue(const QString&) override {}
+  qint32 ElementCount() override { return 0; }
+  QString Element(qint32) override { return QString(); }
+  void SetElement(qint32, const QString&) override {}
+
+ private:
+  QString name_;
+};
+
 class FakeLonMarkObject : public lns::LonMarkObject {
  public:
   FakeLonMarkObject(FakeLogPtr log, QString name, qint32 index) : log_(std::move(log)), name_(std::move(name)), index_(index) {}

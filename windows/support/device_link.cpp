@@ -13,9 +13,12 @@ void DeviceLink::Connect(const lns::AppDevicePtr& device) {
   control_->SetstrNodeName(NodeName(device->Handle()));
 }
 
-qint32 DeviceLink::DataServerHandle() {
+lns::SystemPtr DeviceLink::system() const { return system_ ? system_ : MMain.CurrentSystem; }
+
+qint32 DeviceLink::DataServerHandle() const {
   try {
-    return MMain.CurrentSystem ? MMain.CurrentSystem->DataServerHandle() : 0;
+    const lns::SystemPtr s = system();
+    return s ? s->DataServerHandle() : 0;
   } catch (const lns::LnsError&) {
     return 0;
   }

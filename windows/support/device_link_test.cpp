@@ -23,10 +23,10 @@ TEST(DeviceLink, SendsThroughTheControlWithTheSystemsDataServerHandle) {
   fake_lcadatsv::SetReply("1\t48\t0\t82\t76\t88");
   fake_lcadatsv::SetCompletion(fake_lcadatsv::Completion::DuringWrite);
   MMain.CurrentSystem.reset();
-  EXPECT_EQ(window_support::DeviceLink::DataServerHandle(), 0);
-
   CZEV_ActiveXCtrl control;
   window_support::DeviceLink link(&control);
+  EXPECT_EQ(link.DataServerHandle(), 0);
+
   const QString reply = link.Send("00 01 48 00");
   EXPECT_EQ(reply, "1\t48\t0\t82\t76\t88");
   EXPECT_EQ(control.GetstrExplicitMessage(), "00 01 48 00");
