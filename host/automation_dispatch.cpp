@@ -3,6 +3,7 @@
 #include <QDBusObjectPath>
 #include <QDBusVariant>
 #include <QMetaType>
+#include <QRegularExpression>
 #include <QVariantMap>
 #include <limits>
 
@@ -53,14 +54,24 @@ Reply NoInterface(const Call& call) {
                       QStringLiteral("No interface '%1' at %2").arg(call.interface, call.path));
 }
 
-Reply FromAutomationError(const AutomationError& e) { return Reply::error(ErrorName(e.number()), e.description()); }
+Reply FromAutomationError(const AutomationError& e) {
+  return Reply::error(ErrorName(e.number(), e.source()), e.description());
+}
 
 }  // namespace
 
-QString ErrorName(qint32 number) {
-  // Error names allow letters, digits and underscores only.
-  return number < 0 ? kErrorPrefix + QStringLiteral("_") + QString::number(-static_cast<qint64>(number))
-                    : kErrorPrefix + QString::number(number);
+QDBusMessage ReplyMessage(const QDBusMessage& call, const Reply& reply) {
+  return reply.isError() ? call.createErrorReply(reply.errorName, reply.errorMessage) : call.createReply(reply.values);
+}
+
+QString ErrorName(qint32 number, const QString& source) {
+  // Error names allow letters, digits and underscores only, and an element
+  // does not begin with a digit.
+  static const QRegularExpression element(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
+  const QString prefix = (element.match(source).hasMatch() ? source : QStringLiteral("RLX_Plug")) +
+                         QStringLiteral(".Error.E");
+  return number < 0 ? prefix + QStringLiteral("_") + QString::number(-static_cast<qint64>(number))
+                    : prefix + QString::number(number);
 }
 
 QString DBusSignature(SlotType type) {

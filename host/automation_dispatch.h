@@ -5,6 +5,7 @@
 // type library. Independent of the bus connection itself, so it can be
 // driven directly.
 
+#include <QDBusMessage>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
@@ -22,8 +23,10 @@ inline const QString kObjectsPath = QStringLiteral("/RLX_Plug/LNSPlugInAPI");
 inline const QString kFactoryInterface = QStringLiteral("RLX_Plug.Factory");
 inline const QString kObjectInterface = QStringLiteral("RLX_Plug._LNSPlugInAPI");
 inline const QString kPropertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
-// An automation error travels as kErrorPrefix + its number, with the
-// description as the message.
+// An automation error travels as "<source>.Error.E<number>" with the
+// description as the message: kErrorPrefix + its number for the plug-in's
+// own errors, "LcaObjectServer.Error.E<number>" for an Object Server error
+// passed on (a negative number is written "E_<digits>").
 inline const QString kErrorPrefix = QStringLiteral("RLX_Plug.Error.E");
 
 namespace dbus_error {
@@ -56,8 +59,13 @@ struct Reply {
   static Reply error(const QString& name, const QString& message) { return Reply{name, message, {}}; }
 };
 
-// The D-Bus error name of an automation error number.
-QString ErrorName(qint32 number);
+// The bus message answering a call: the reply's values, or its error (one
+// string, the message, as every D-Bus library expects).
+QDBusMessage ReplyMessage(const QDBusMessage& call, const Reply& reply);
+
+// The D-Bus error name of an automation error: its source (letters, digits
+// and underscores; "RLX_Plug" otherwise) and its number.
+QString ErrorName(qint32 number, const QString& source = QStringLiteral("RLX_Plug"));
 // The D-Bus type signature of an interface slot's type.
 QString DBusSignature(SlotType type);
 

@@ -88,9 +88,7 @@ bool DBusServer::handleMessage(const QDBusMessage& message, const QDBusConnectio
                   message.arguments()};
   const Reply reply = dispatcher_.dispatch(call);
   if (message.isReplyRequired()) {
-    QDBusMessage out = reply.isError() ? message.createErrorReply(reply.errorName, reply.errorMessage)
-                                       : message.createReply(reply.values);
-    connection.send(out);
+    connection.send(ReplyMessage(message, reply));
   }
   return true;
 }

@@ -71,6 +71,45 @@ echo "startup_ns=$((t1 - t0)) rss_kb=$rss idle_ticks=$((b - a)) hz=$(getconf CLK
     return int(values["startup_ns"]) * 1e-9, int(values["rss_kb"]), idle_share
 
 
+def register_wait_cpu(build, seconds):
+    """CPU share of RLX_Plug while the "Register" template dialog waits for the operator."""
+    bindir = os.path.join(build, "bin")
+    script = r'''
+set -euo pipefail
+bin="$1"; span="$2"; work="$3"
+lon="$work/LonWorks"; mkdir -p "$lon/Import" "$lon/Types" "$lon/bin"
+"$bin/reg" add 'HKLM\SOFTWARE\LonWorks' /v 'LonWorks Path' /d "$lon" /f >/dev/null
+"$bin/RLX_Plug" /regplugin
+"$bin/lnsdb" demo >/dev/null
+"$bin/lns-director" --network Demo register >/dev/null 2>&1 &
+director=$!
+pid=""
+for _ in $(seq 1 100); do
+  pid=$(gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+        --method org.freedesktop.DBus.GetConnectionUnixProcessID RLX_Plug.LNSPlugInAPI 2>/dev/null |
+        sed -nE 's/.*uint32 ([0-9]+).*/\1/p') || true
+  [ -n "$pid" ] && break
+  sleep 0.1
+done
+sleep 1  # the dialog is up and waiting
+ticks() { awk '{print $14 + $15}' /proc/$pid/stat; }
+a=$(ticks); sleep "$span"; b=$(ticks)
+echo "wait_ticks=$((b - a)) hz=$(getconf CLK_TCK)"
+kill -9 "$pid" "$director" 2>/dev/null || true
+'''
+    with tempfile.TemporaryDirectory() as work:
+        env = dict(os.environ, RLX_REGISTRY_ROOT=os.path.join(work, "registry"), QT_QPA_PLATFORM="offscreen",
+                   XDG_RUNTIME_DIR=os.path.join(work, "runtime"))
+        env.pop("DISPLAY", None)
+        os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700)
+        conf = os.path.join(build, "share", "dbus-1", "session.conf")
+        out = subprocess.run(["dbus-run-session", f"--config-file={conf}", "--", "bash", "-c", script, "bench",
+                              bindir, str(seconds), work],
+                             check=True, capture_output=True, text=True, env=env).stdout
+    values = dict(kv.split("=") for kv in out.strip().split("\n")[-1].split())
+    return int(values["wait_ticks"]) / int(values["hz"]) / seconds
+
+
 def fmt(seconds):
     if seconds >= 1:
         return f"{seconds:.3f} s"
@@ -83,6 +122,7 @@ def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--build", default="build")
     ap.add_argument("--idle-seconds", type=int, default=60)
+    ap.add_argument("--wait-seconds", type=int, default=20)
     ap.add_argument("--output", default="docs/performance.md")
     args = ap.parse_args()
     b = args.build
@@ -131,6 +171,9 @@ def main():
     rows.append(("Resident memory of RLX_Plug with the window visible", f"{rss_kb / 1024:.1f} MiB", "—", None))
     rows.append((f"Idle CPU with a window open, polling the router ({args.idle_seconds} s)", f"{idle * 100:.2f} %",
                  "1 %", idle * 100 / 1))
+    wait = register_wait_cpu(b, args.wait_seconds)
+    rows.append((f"CPU while the \"Register\" template dialog waits for the operator ({args.wait_seconds} s)",
+                 f"{wait * 100:.2f} %", "1 %", wait * 100 / 1))
 
     with open(args.output, "w") as f:
         f.write("# Performance\n\n")

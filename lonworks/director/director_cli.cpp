@@ -1,12 +1,13 @@
 #include "director_cli.h"
 
+#include <QRegularExpression>
+
 #include <limits>
 
 namespace director {
 
 namespace {
 
-const QString kAutomationErrorPrefix = QStringLiteral("RLX_Plug.Error.E");
 
 bool ReadInt(const QString& text, qint64 lo, qint64 hi, qint64* out) {
   bool ok = false;
@@ -223,14 +224,23 @@ QString FormatValue(const QVariant& value) {
   return value.toString();
 }
 
-bool IsAutomationError(const QString& errorName) { return errorName.startsWith(kAutomationErrorPrefix); }
+namespace {
+
+// "<source>.Error.E<number>", the number negative when written "_<digits>".
+const QRegularExpression& AutomationErrorName() {
+  static const QRegularExpression name(QStringLiteral("^([A-Za-z_][A-Za-z0-9_]*)\\.Error\\.E(_?)([0-9]+)$"));
+  return name;
+}
+
+}  // namespace
+
+bool IsAutomationError(const QString& errorName) { return AutomationErrorName().match(errorName).hasMatch(); }
 
 QString FormatError(const QString& errorName, const QString& message) {
-  if (IsAutomationError(errorName)) {
-    QString number = errorName.mid(kAutomationErrorPrefix.size());
-    if (number.startsWith(u'_'))
-      number = u'-' + number.mid(1);
-    return QStringLiteral("Error %1 (source RLX_Plug): %2").arg(number, message);
+  const QRegularExpressionMatch m = AutomationErrorName().match(errorName);
+  if (m.hasMatch()) {
+    const QString number = (m.captured(2).isEmpty() ? QString() : QStringLiteral("-")) + m.captured(3);
+    return QStringLiteral("Error %1 (source %2): %3").arg(number, m.captured(1), message);
   }
   return QStringLiteral("D-Bus error %1: %2").arg(errorName, message);
 }

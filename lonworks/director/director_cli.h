@@ -49,8 +49,9 @@ bool ConvertValue(const QString& text, const QString& dbusType, QVariant* value,
 // A property value as printed: true/false, decimal numbers, text as it is.
 QString FormatValue(const QVariant& value);
 
-// An error reply as printed. Automation errors ("RLX_Plug.Error.E<n>") show
-// their number, source and description.
+// An error reply as printed. Automation errors ("<source>.Error.E<n>", as
+// "RLX_Plug.Error.E20005" or "LcaObjectServer.Error.E12") show their number,
+// source and description.
 QString FormatError(const QString& errorName, const QString& message);
 bool IsAutomationError(const QString& errorName);
 

@@ -6,7 +6,9 @@
 #
 # The first run of the script makes a temporary folder, starts a session bus
 # of its own (the build tree's session.conf, so the bus starts RLX_Plug from
-# the build tree) and runs the script again inside it. Every file of the run
+# the build tree) and runs the script again inside it. The windows are drawn
+# offscreen, or, when the script sets E2E_SCREEN=1 before the call, on a
+# virtual screen (Xvfb) of the run's own, where xdotool can answer them. Every file of the run
 # stays in that folder: registry, LonWorks tree, runtime and cache folders,
 # screenshots. When the bus has gone, no process of the run may be left: each
 # one carries the run's folder in its environment (RLX_E2E_WORK), which is how
@@ -34,17 +36,26 @@ e2e_private_bus() {
     trap e2e_inner_cleanup EXIT
     return 0
   fi
-  local work rc=0 left i
+  local work rc=0 left i xvfb="" display=""
   work=$(mktemp -d)
   mkdir -p -m 700 "$work/runtime"
   mkdir -p "$work/config" "$work/cache" "$work/data"
+  if [ -n "${E2E_SCREEN:-}" ]; then
+    # Xvfb picks a free display number itself, so runs side by side never share one.
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+    xvfb=$!
+    for ((i = 0; i < 100; i++)); do [ -s "$work/display" ] && break; sleep 0.1; done
+    display=":$(tr -d '[:space:]' <"$work/display")"
+    [ "$display" != ":" ] || { kill "$xvfb"; rm -rf "$work"; fail "Xvfb did not start"; }
+  fi
   (
     export RLX_E2E_WORK="$work" RLX_E2E_ON_PRIVATE_BUS=1
     # Everything the activated RLX_Plug needs comes from the bus's environment.
-    export RLX_REGISTRY_ROOT="$work/registry" QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$work/runtime"
+    export RLX_REGISTRY_ROOT="$work/registry" XDG_RUNTIME_DIR="$work/runtime"
     export XDG_CONFIG_HOME="$work/config" XDG_CACHE_HOME="$work/cache" XDG_DATA_HOME="$work/data"
     export RLX_PLUG_IDLE_EXIT_MS=2000
-    unset DISPLAY WAYLAND_DISPLAY
+    unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
+    if [ -n "$display" ]; then export DISPLAY="$display"; else export QT_QPA_PLATFORM=offscreen; fi
     exec dbus-run-session --config-file="$dbus_dir/session.conf" -- bash "$0" "$@"
   ) || rc=$?
   # The bus has gone; whatever it started must end with it.
@@ -60,6 +71,7 @@ e2e_private_bus() {
     kill -9 $left 2>/dev/null || true
     rc=1
   fi
+  [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
   rm -rf "$work"
   exit "$rc"
 }
@@ -129,6 +141,15 @@ setup_demo_tree() {
 
 # The request texts a router received, oldest first.
 traffic() { "$lnsdb" traffic "$1" | awk -F'\t' '{ print $NF }'; }
+
+# The network time now (the clock frozen by "lnsdb clock freeze" moves only by "advance").
+clock_now() { "$lnsdb" clock show | sed -E 's/^Network time ([^ ]+).*/\1/'; }
+# polled_since ROUTER TIME OUTCOME: the router logged a status poll ("00 01 53 00")
+# at TIME or later with that outcome ("ok", "no answer", ...).
+polled_since() {
+  "$lnsdb" traffic "$1" | awk -F'\t' -v t="$2" -v o="$3" \
+    '$1 >= t && $2 == o && $NF == "00 01 53 00" { found = 1 } END { exit !found }'
+}
 
 # expect_lines DESCRIPTION EXPECTED ACTUAL: the actual text starts with the expected lines.
 expect_lines() {

@@ -12,19 +12,12 @@ e2e_private_bus "$@"
 
 router=Routers/RLX-Explicit
 shots="$work/screenshots"
-poll=$'00 01 53 00'
 
 step "a LonWorks tree with the plug-in installed and the Demo network, its clock frozen"
 setup_demo_tree
 "$lnsdb" clock freeze >/dev/null
 bus_call UpdateActivationEnvironment "{'RLX_SCREENSHOT_DIR': '$shots'}" >/dev/null
 
-clock_now() { "$lnsdb" clock show | sed -E 's/^Network time ([^ ]+).*/\1/'; }
-# polled_since TIME OUTCOME: the router logged a status poll at TIME or later with that outcome.
-polled_since() {
-  "$lnsdb" traffic "$router" | awk -F'\t' -v t="$1" -v o="$2" -v p="$poll" \
-    '$1 >= t && $2 == o && $NF == p { found = 1 } END { exit !found }'
-}
 
 step "a director opens the explicit router's window and shows it"
 gio_start d
@@ -35,20 +28,20 @@ gio_ok d set Visible b true
 pid=$(plugin_pid)
 wait_for "the window is photographed" 100 test -s "$shots/fMainExplicit.png"
 start=$(clock_now)
-wait_for "the window polls its modem" 100 polled_since "$start" ok
+wait_for "the window polls its modem" 100 polled_since "$router" "$start" ok
 
 step "the router stops answering"
 "$lnsdb" fault "$router" no-answer >/dev/null
 "$lnsdb" clock advance 10000 >/dev/null
 silent=$(clock_now)
 [[ "$silent" > "$start" ]] || fail "the network clock did not move: $start, $silent"
-wait_for "a poll goes unanswered" 150 polled_since "$silent" "no answer"
+wait_for "a poll goes unanswered" 150 polled_since "$router" "$silent" "no answer"
 # The director is served all the same (a call may wait for the poll's three seconds).
 gio_expect d "ok true" get Visible
 gio_expect d "ok Demo" get networkName
 "$lnsdb" clock advance 10000 >/dev/null
 still=$(clock_now)
-wait_for "the window goes on polling the silent router" 150 polled_since "$still" "no answer"
+wait_for "the window goes on polling the silent router" 150 polled_since "$router" "$still" "no answer"
 expect_eq "the plug-in process" "$pid" "$(plugin_pid)"
 # Nothing but the window was shown: no box about the silence.
 expect_eq "the windows shown" "fMainExplicit.png" "$(ls "$shots" | grep -v '\.part\.png$')"
@@ -57,8 +50,8 @@ step "the router answers again, and so does the poll"
 "$lnsdb" fault "$router" none >/dev/null
 "$lnsdb" clock advance 10000 >/dev/null
 back=$(clock_now)
-wait_for "a poll is answered again" 150 polled_since "$back" ok
-if polled_since "$back" "no answer"; then fail "a poll after the recovery went unanswered"; fi
+wait_for "a poll is answered again" 150 polled_since "$router" "$back" ok
+if polled_since "$router" "$back" "no answer"; then fail "a poll after the recovery went unanswered"; fi
 gio_expect d "ok true" get Visible
 expect_eq "the plug-in process" "$pid" "$(plugin_pid)"
 
