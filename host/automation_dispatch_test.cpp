@@ -124,6 +124,13 @@ TEST_F(Dispatch, MethodsAndTheirErrors) {
   Reply r = send(path, 14, 7, "Routers/RLX-LonMark");
   EXPECT_EQ(r.errorName, "RLX_Plug.Error.E20003");
   EXPECT_EQ(r.errorMessage, "Command not supported");
+  // An error of the Object Server keeps its own source.
+  const lns::ObjectServerPtr server = MMain.ObjectServer;
+  MMain.ObjectServer.reset();
+  r = set(path, "Remote", true);
+  EXPECT_TRUE(r.errorName.startsWith("LcaObjectServer.Error.E")) << r.errorName.toStdString();
+  EXPECT_EQ(r.errorMessage, "The Object Server is not available");
+  MMain.ObjectServer = server;
   EXPECT_EQ(send(path, 13, 5, "x").errorName, "RLX_Plug.Error.E20004");
   r = send(path, 13, 7, "Routers/Nothing");
   EXPECT_EQ(r.errorName, "RLX_Plug.Error.E20005");
