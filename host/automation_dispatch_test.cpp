@@ -276,14 +276,16 @@ QDBusMessage RoundTrip(const Reply& reply) {
     served = c;
     served->registerVirtualObject(QStringLiteral("/RLX_Plug"), &answering, QDBusConnection::SubPath);
   });
-  QDBusConnection client = QDBusConnection::connectToPeer(server.address(), QStringLiteral("director"));
+  static int calls = 0;
+  const QString name = QStringLiteral("director%1").arg(++calls);
+  QDBusConnection client = QDBusConnection::connectToPeer(server.address(), name);
   QDeadlineTimer deadline(10'000);
   while (!served && !deadline.hasExpired())
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
   const QDBusMessage answer = client.call(QDBusMessage::createMethodCall(
       QString(), QStringLiteral("/RLX_Plug/LNSPlugInAPI/1"), QStringLiteral("RLX_Plug._LNSPlugInAPI"),
       QStringLiteral("SendCommand")), QDBus::BlockWithGui, 10'000);
-  QDBusConnection::disconnectFromPeer(QStringLiteral("director"));
+  QDBusConnection::disconnectFromPeer(name);
   return answer;
 }
 
