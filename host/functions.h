@@ -1,10 +1,8 @@
 #pragma once
 // Starting another program and waiting for it.
 
-#include <QEventLoop>
 #include <QString>
 #include <QStringList>
-#include <QTimer>
 #include <functional>
 
 namespace functions {
@@ -17,27 +15,10 @@ namespace functions {
 int ExecCmd(const QString& program, const QStringList& arguments);
 
 // Lets window events (and director calls) run until done() holds, asking it
-// every checkMs milliseconds and whenever wake, if given, is emitted. The
-// wait sleeps in the event loop between events instead of spinning a core.
-template <class Sender, class Signal>
-void WaitUntil(const std::function<bool()>& done, int checkMs, const Sender* wake, Signal signal);
+// after every event and at least every checkMs milliseconds. Between events
+// the wait sleeps in the event dispatcher instead of spinning a core. (It does
+// not use a QEventLoop of its own: one started after the application was told
+// to quit would return at once.)
 void WaitUntil(const std::function<bool()>& done, int checkMs);
 
 }  // namespace functions
-
-template <class Sender, class Signal>
-void functions::WaitUntil(const std::function<bool()>& done, int checkMs, const Sender* wake, Signal signal) {
-  if (done())
-    return;
-  QEventLoop loop;
-  QTimer check;
-  auto look = [&] {
-    if (done())
-      loop.quit();
-  };
-  QObject::connect(&check, &QTimer::timeout, &loop, look);
-  if (wake)
-    QObject::connect(wake, signal, &loop, look);
-  check.start(checkMs);
-  loop.exec();
-}

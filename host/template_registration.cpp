@@ -197,8 +197,7 @@ void RegisterCommands() {
   // Wait for the operator's choice, sleeping in the event loop. Closing the
   // dialog any other way than OK ends the registration without registering
   // anything.
-  functions::WaitUntil([&dialog] { return !fRegTemplate::fRegTemplateLoaded || !dialog.isVisible(); }, 250, &dialog,
-                       &QDialog::finished);
+  functions::WaitUntil([&dialog] { return !fRegTemplate::fRegTemplateLoaded || !dialog.isVisible(); }, 250);
   if (!dialog.accepted()) {
     fRegTemplate::fRegTemplateLoaded = false;
     return;

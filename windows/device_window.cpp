@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -20,6 +21,7 @@
 #include "host/fabout.h"
 #include "host/mmain.h"
 #include "host/product_picture.h"
+#include "windows/dial_modes.h"
 #include "platform/ui_services.h"
 #include "windows/support/small_windows.h"
 
@@ -178,6 +180,10 @@ DeviceWindow::DeviceWindow(const FormNames& names, QWidget* parent)
   ComboPhone->setInsertPolicy(QComboBox::NoInsert);
   ComboPhone->setAccessibleName(QStringLiteral("Phone Number:"));
   ComboPhone->setMinimumWidth(220);
+  // A typed text is a number to dial even when it reads like a phonebook
+  // line; only a line chosen from the list (or shown by the window) is an entry.
+  connect(ComboPhone->lineEdit(), &QLineEdit::textEdited, this, [this](const QString& text) { typedPhoneText_ = text; });
+  connect(ComboPhone, &QComboBox::activated, this, [this] { typedPhoneText_.clear(); });
   PhoneNumberLabel->setBuddy(ComboPhone);
   CmdDial = new QPushButton(QStringLiteral("Dial"), Frame1);
   CmdDial->setObjectName(QStringLiteral("CmdDial"));
@@ -268,12 +274,48 @@ void DeviceWindow::SetDialControls(bool enabled) {
 
 bool DeviceWindow::PhoneLineChosen() const {
   const QString text = ComboPhone->currentText();
-  return !text.isEmpty() && ComboPhone->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive) >= 0;
+  return !text.isEmpty() && text != typedPhoneText_ &&
+         ComboPhone->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive) >= 0;
 }
 
 void DeviceWindow::ClearPhoneText() {
   ComboPhone->setCurrentIndex(-1);
   ComboPhone->setEditText(QString());
+  typedPhoneText_.clear();
+}
+
+int DeviceWindow::StatusPollInterval() const {
+  switch (unansweredPolls_) {
+    case 0: return kStatusPollMs;
+    case 1: return 10'000;
+    case 2: return 20'000;
+    default: return 30'000;
+  }
+}
+
+void DeviceWindow::PollAnswered(bool answered) { unansweredPolls_ = answered ? 0 : unansweredPolls_ + 1; }
+
+void DeviceWindow::ShowRouterSilent(const QString& message) {
+  LabelConnectStatus->setText(QString());
+  SetMessage(message, kColourRed);
+  CmdDial->setEnabled(false);
+  ComboPhone->setEnabled(false);
+}
+
+void DeviceWindow::ShowRouterBack() { SetMessage(QString(), kColourBlack); }
+
+void DeviceWindow::ResetForAnotherObject() {
+  dial_modes::CloseDialogs(*this);
+  for (QAction* mark : {SubMenuAutoAnswer, SubMenuInputAudio, ManualItem, PerpetualItem, MenuDialOnDemand})
+    mark->setChecked(false);
+  ComboPhone->clear();
+  ClearPhoneText();
+  unansweredPolls_ = 0;
+}
+
+void DeviceWindow::ReportCallCancelUnconfirmed() {
+  Report(QStringLiteral("Call Cancel was sent, but the RLX does not respond: the call may still be up."),
+         QStringLiteral("Notice"));
 }
 
 int DeviceWindow::AskNoResponse(const QString& deviceName) {

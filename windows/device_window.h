@@ -102,7 +102,8 @@ class DeviceWindow : public QMainWindow, public PlugInWindow, public window_supp
   void SetDialControls(bool enabled);
   // Whether ComboPhone's text is one of its list's lines (a phonebook entry,
   // chosen from the list or shown by the window), rather than a number the
-  // operator typed.
+  // operator typed: a typed number that happens to read like a line is a
+  // number.
   bool PhoneLineChosen() const;
   // Empties ComboPhone's text (no line chosen).
   void ClearPhoneText();
@@ -112,6 +113,32 @@ class DeviceWindow : public QMainWindow, public PlugInWindow, public window_supp
   const window_support::DeviceLink& Link() const { return link_; }
   // Sends a request through the control and answers the reply text.
   QString Send(const QString& request) { return link_.Send(request); }
+
+  // --- the status poll and a router that falls silent -------------------------
+  // While the router answers, its status is polled every kStatusPollMs. While
+  // it stays silent (each unanswered poll waits out the message's 3 s bound)
+  // the polls come 10 s, 20 s, then 30 s apart, so that the window is held at
+  // most about 15 % of the time; the first answer brings the normal pace back.
+  static constexpr int kStatusPollMs = 2000;
+  // The window's status poll timer (fMain: Timer1, fMainExplicit: Timer2).
+  virtual QTimer* StatusTimer() = 0;
+  int StatusPollInterval() const;
+  // Records whether the last poll was answered.
+  void PollAnswered(bool answered);
+  bool RouterSilent() const { return unansweredPolls_ > 0; }
+  // What the window shows while the router does not answer: no telephone
+  // state (the call it showed may be gone), the message line in red saying
+  // so, and no dialling until the line's state is known again.
+  void ShowRouterSilent(const QString& message);
+  // The router answers again: the message line is cleared for the status.
+  void ShowRouterBack();
+  // Call Cancel cannot be confirmed while the router is silent.
+  void ReportCallCancelUnconfirmed();
+
+  // What each open of the window starts from, whatever object it showed
+  // before: the dial-mode dialogs of that object closed, no check marks, an
+  // empty phone list, the normal status pace.
+  void ResetForAnotherObject();
 
   // The no-response question (Yes 6, No 7, anything else Cancel).
   int AskNoResponse(const QString& deviceName);
@@ -140,4 +167,6 @@ class DeviceWindow : public QMainWindow, public PlugInWindow, public window_supp
  private:
   window_support::DeviceLink link_;
   bool explicitFamily_;
+  int unansweredPolls_ = 0;
+  QString typedPhoneText_;  // ComboPhone's text as the operator last typed it
 };

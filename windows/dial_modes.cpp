@@ -246,6 +246,13 @@ void OpenPerpetualExplicit(DeviceWindow& window, const lns::AppDevicePtr& device
   platform::ui().showModal(dialog);
 }
 
+void CloseDialogs(DeviceWindow& window) {
+  for (fPerpetual* dialog : window.findChildren<fPerpetual*>(QString(), Qt::FindDirectChildrenOnly))
+    dialog->Abandon();
+  for (fDialOnDemand* dialog : window.findChildren<fDialOnDemand*>(QString(), Qt::FindDirectChildrenOnly))
+    dialog->Abandon();
+}
+
 void OpenDialOnDemand(DeviceWindow& window, const lns::LonMarkObjectPtr& modemObject) {
   if (!modemObject)
     return;

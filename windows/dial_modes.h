@@ -84,4 +84,9 @@ void OpenPerpetualExplicit(DeviceWindow& window, const lns::AppDevicePtr& device
 // the modem's object and shows it without blocking the window.
 void OpenDialOnDemand(DeviceWindow& window, const lns::LonMarkObjectPtr& modemObject);
 
+// Closes the window's dial-mode dialogs (Perpetual, Dial On Demand) and has
+// them let go of the object they were opened for: the window is being opened
+// for another object.
+void CloseDialogs(DeviceWindow& window);
+
 }  // namespace dial_modes

@@ -172,6 +172,11 @@ void fDialOnDemand::SetObject(lns::LonMarkObjectPtr modemObject) {
     ShowValue(combos[i], setting.dodFields[i]);
 }
 
+void fDialOnDemand::Abandon() {
+  modemObject_.reset();
+  close();
+}
+
 bool fDialOnDemand::Apply() {
   if (!modemObject_)
     return false;

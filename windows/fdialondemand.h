@@ -40,6 +40,9 @@ class fDialOnDemand : public QDialog {
   // CmdOk: writes "DOD,first,last,hang,retries,0,0,0,0,0,0", marks Dial On
   // Demand in the main window and closes. Answers whether it was written.
   bool Apply();
+  // The main window opens another object: the dialog lets go of the modem
+  // object (nothing more is written to it) and closes.
+  void Abandon();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -50,8 +50,11 @@ class fMain : public DeviceWindow {
   void unload() override { UnloadForm(); }
   // The management mode of the system the window opened its device in: 1 off-net.
   qint32 ManagementMode() const;
+  // The device's name; "" when it cannot be read.
+  QString DeviceName() const;
 
   void RunCloseProcedure() override { CloseProcedure(); }
+  QTimer* StatusTimer() override { return Timer1; }
 
   // Unloading the window: every other window of the plug-in goes, then the
   // close procedure ends the plug-in (what closing it from its frame does).

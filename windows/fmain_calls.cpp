@@ -52,6 +52,10 @@ lns::ConfigPropertyPtr fMain::DialModeOfModem() {
 }
 
 void fMain::Dial() {
+  // In perpetual mode the modem keeps its own line; the field shows that,
+  // and its text is no number to dial.
+  if (SubMenuLocalPerpetual->isChecked())
+    return;
   platform::BusyCursor busy;
   const QString text = ComboPhone->currentText();
   if (text.isEmpty()) {
@@ -106,8 +110,11 @@ void fMain::CallCancel() {
     try {
       CurrentNv = TheLMObject->NetworkVariables()->Item(QString::fromLatin1(variables->cancel));
       CurrentNv->SetValue(QStringLiteral("1 1"));
-    } catch (const lns::LnsError&) {
-      // Not reported: the status display shows the line.
+    } catch (const lns::LnsError& e) {
+      // The status display shows the line; a router that did not take the
+      // cancel is named, since the call may still be up.
+      if (e.number() == lns::kErrDeviceNoResponse || RouterSilent())
+        ReportCallCancelUnconfirmed();
     }
   }
   if (SubMenuManual->isChecked())

@@ -219,6 +219,7 @@ void fMainExplicit::ResetForOpen() {
   // The device comes from the network open now; the window stays with that
   // network's system while it shows the device.
   Link().SetSystem(MMain.CurrentSystem);
+  ResetForAnotherObject();
   PhonebookSupported = false;
   ModemStateCode.clear();
   CurrentRecord.reset();

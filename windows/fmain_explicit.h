@@ -43,6 +43,7 @@ class fMainExplicit : public DeviceWindow {
   // shutdown closes the system, the network and the Object Server and ends
   // the program.
   void RunCloseProcedure() override;
+  QTimer* StatusTimer() override { return Timer2; }
   // Unloading the window unloads every other window of the plug-in (fMain's
   // own unloading then ends the plug-in).
   // False when the operator kept a phonebook editor open.

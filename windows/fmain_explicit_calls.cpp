@@ -23,6 +23,10 @@ void fMainExplicit::Dial() {
   // second call.
   if (dialing_)
     return;
+  // In perpetual mode the modem keeps its own line; the field shows that,
+  // and its text is no number to dial.
+  if (MenuPerpetual->isChecked())
+    return;
   const QString text = ComboPhone->currentText();
   if (text.isEmpty()) {
     Report(QStringLiteral("Please Select or type a phone number to dial."), QStringLiteral("Notice"));
@@ -73,6 +77,8 @@ void fMainExplicit::Dial() {
 void fMainExplicit::CallCancel() {
   platform::BusyCursor busy;
   Link().SendNoResponse(HangUp(SelectorOf(modem_options::ExplicitModemOf(*this))));
+  if (RouterSilent())
+    ReportCallCancelUnconfirmed();
   if (MenuManual->isChecked()) {
     CmdDial->setEnabled(true);
     ComboPhone->setEnabled(true);

@@ -63,9 +63,21 @@ void fMainExplicit::ModemSelection() {
     for (QAction* a : {SubMenuReboot, SubMenuPulse, SubMenuAutoAnswer, SubMenuStatistics})
       a->setEnabled(true);
     SetDialControls(true);
+    // The reply carries the modem's telephone state: it shows at once, not
+    // the previous modem's until the next poll.
+    ModemStateCode = SplitReplyText(reply)[3];
+    const std::optional<QString> state = TelephoneState(ModemStateCode);
+    LabelConnectStatus->setText(state ? *state : QString());
     // Input audio is the internal modem's only.
     SubMenuInputAudio->setEnabled(modem == Modem::Internal);
     dial_modes::ReadDialMode(*this, TheDevice, selector, PhonebookSupported);
+    if (LabelConnectStatus->text() != QLatin1String(kTelNotInUse)) {
+      CmdDial->setEnabled(false);
+      ComboPhone->setEnabled(false);
+    }
+    // Input audio is unmuted whenever the window shows the internal modem.
+    if (modem == Modem::Internal)
+      modem_options::ResetInputAudio(*this);
   } else {
     ShowNotReady();
   }
@@ -83,9 +95,12 @@ void fMainExplicit::Timer2Tick() {
       return;
     polling_ = false;
     // The next tick comes a full interval after this one ended, so a device
-    // slow to answer never keeps the window busy from one tick to the next.
+    // slow to answer never keeps the window busy from one tick to the next;
+    // while the router is silent the interval grows.
     if (Timer2->isActive())
-      Timer2->start();
+      Timer2->start(StatusPollInterval());
+    else
+      Timer2->setInterval(StatusPollInterval());
   };
 
   platform::ui().processEvents();
@@ -93,6 +108,19 @@ void fMainExplicit::Timer2Tick() {
     return done();
   const ModemSelector selector = SelectorOf(ExplicitWindowModem(ComboModem->currentText(), Names()));
   const QString reply = Send(ModemStatus(selector));
+  if (!self)
+    return done();
+  // A router that does not answer: the operator is told, and nothing shows a
+  // call that may be gone.
+  if (reply == QLatin1String(kMessageTimeout)) {
+    PollAnswered(false);
+    ShowRouterSilent(QStringLiteral("No Response from RLX"));
+    return done();
+  }
+  if (RouterSilent()) {
+    PollAnswered(true);
+    ShowRouterBack();
+  }
   if (!ModemIsReady(reply)) {
     LabelConnectStatus->setText(QString());
     return done();
@@ -122,7 +150,9 @@ void fMainExplicit::Timer2Tick() {
     SetMessage(ConnectionLine(details), kColourBlack);
   }
 
-  const bool free = LabelConnectStatus->text() == QLatin1String(kTelNotInUse);
+  // In perpetual mode the modem redials by itself: the dial controls stay
+  // off between its calls until Manual.
+  const bool free = LabelConnectStatus->text() == QLatin1String(kTelNotInUse) && !MenuPerpetual->isChecked();
   CmdDial->setEnabled(free);
   ComboPhone->setEnabled(free);
   done();

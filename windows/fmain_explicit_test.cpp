@@ -55,7 +55,8 @@ TEST_F(ExplicitWindow, OpensOnTheFirstReadyModem) {
   // Auto answer switched on everywhere the first time, then ring mode and
   // phonebook support, the modem search and the chosen modem's dial mode.
   EXPECT_EQ(sent(), (QStringList{"00 01 55 00 03", "00 01 48 00", "00 01 65 00 01", "00 01 65 02 01", "00 01 65 03 01",
-                                 "00 01 72 00 02", "00 01 66 00 02 00", "00 01 53 00", "00 01 53 00", "00 01 69 00 02"}));
+                                 "00 01 72 00 02", "00 01 66 00 02 00", "00 01 53 00", "00 01 53 00", "00 01 69 00 02",
+                         "00 01 34 00 00"}));
   EXPECT_EQ(autoAnswerRecord(), "111");
   EXPECT_EQ(w()->ComboModem->count(), 3);
   EXPECT_EQ(w()->ComboModem->itemText(0), MMain.InternalModemObjectName);
@@ -81,7 +82,7 @@ TEST_F(ExplicitWindow, OpensOnTheFirstReadyModem) {
   device()->Extensions()->Item("ZevExplicitAutoAnswer")->SetField(1, "0");
   configureExplicitDevice();
   EXPECT_EQ(sent(), (QStringList{"00 01 55 00 03", "00 01 48 00", "00 01 72 00 02", "00 01 66 00 02 00", "00 01 53 00",
-                                 "00 01 53 00", "00 01 69 00 02"}));
+                                 "00 01 53 00", "00 01 69 00 02", "00 01 34 00 00"}));
   EXPECT_EQ(autoAnswerRecord(), "011");
   EXPECT_FALSE(w()->SubMenuAutoAnswer->isChecked());  // as the record says for the internal modem
 }
@@ -271,10 +272,10 @@ TEST_F(ExplicitWindow, PerpetualModeShowsTheEntryAndLocksDialling) {
   configureExplicitDevice();
   EXPECT_EQ(w()->ComboPhone->currentText(), "Dialing 5550005 in Perpetual Mode.");
 
-  // A failed read keeps the marks.
+  // A failed read marks no mode: nothing is left from the earlier open.
   net->scriptFailure(device(), "00 01 69 00 02");
   configureExplicitDevice();
-  EXPECT_TRUE(w()->MenuPerpetual->isChecked());
+  EXPECT_FALSE(w()->MenuPerpetual->isChecked());
   EXPECT_FALSE(w()->MenuManual->isChecked());
 }
 
@@ -357,7 +358,7 @@ TEST_F(ExplicitWindow, AStateOutsideTheTableKeepsTheLastOne) {
   EXPECT_EQ(w()->LabelMessage->text(), "Connect n/a n/a n/a");
 }
 
-TEST_F(ExplicitWindow, InPerpetualModeTheMessageStaysWhenTheLineIsFree) {
+TEST_F(ExplicitWindow, InPerpetualModeTheMessageAndTheLockStayWhenTheLineIsFree) {
   configureExplicitDevice();
   w()->MenuPerpetual->setChecked(true);
   w()->LabelMessage->setText("perpetual");
@@ -366,8 +367,8 @@ TEST_F(ExplicitWindow, InPerpetualModeTheMessageStaysWhenTheLineIsFree) {
   w()->Timer2Tick();
   EXPECT_EQ(w()->LabelMessage->text(), "perpetual");
   EXPECT_FALSE(w()->ComboModem->isEnabled());
-  EXPECT_TRUE(w()->CmdDial->isEnabled());
-  EXPECT_TRUE(w()->ComboPhone->isEnabled());
+  EXPECT_FALSE(w()->CmdDial->isEnabled());
+  EXPECT_FALSE(w()->ComboPhone->isEnabled());
 }
 
 TEST_F(ExplicitWindow, AnEmptyModemChoicePollsExternalModem2) {

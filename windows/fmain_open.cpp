@@ -67,6 +67,14 @@ qint32 fMain::ManagementMode() const {
   return system ? system->MgmtMode() : 0;
 }
 
+QString fMain::DeviceName() const {
+  try {
+    return TheDevice ? TheDevice->Name() : QString();
+  } catch (const lns::LnsError&) {
+    return QString();
+  }
+}
+
 void fMain::ResetForOpen() {
   // The window serves one open after another in the same process: what an
   // earlier open decided (its status display, the model checks) starts afresh.
@@ -74,6 +82,7 @@ void fMain::ResetForOpen() {
   // The device comes from the network open now; the window stays with that
   // network's system while it shows the device.
   Link().SetSystem(MMain.CurrentSystem);
+  ResetForAnotherObject();
   TheLMObject.reset();
   strLonProgramName.clear();
   StatusNv.reset();
@@ -264,6 +273,10 @@ void fMain::ApplyRow(Row row) {
     MMain.DialControlsDisabled = true;
   if (states.firmwareNotAvailable)
     LabelProduct->setText(QString::fromLatin1(kFirmwareNotAvailable));
+  // Which property holds auto answer depends on the firmware: without a
+  // known version it cannot be set.
+  if (!modem_options::KnownFirmwareVersion(LabelProduct->text()))
+    SubMenuAutoAnswer->setEnabled(false);
 
   switch (row) {
     case Row::FirstModemReady:

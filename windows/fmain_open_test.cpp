@@ -204,7 +204,7 @@ TEST_F(LonMarkOpen, OffNetNothingIsSentAndTheWindowSaysSo) {
   fMain* w = main();
   EXPECT_TRUE(net->sent(device()).isEmpty());
   EXPECT_TRUE(net->traffic(device()).isEmpty());
-  EXPECT_EQ(menus(), "0010101");  // row "off-net, modem"
+  EXPECT_EQ(menus(), "0010001");  // row "off-net, modem"; auto answer waits for a known firmware
   EXPECT_EQ(dialControls(), "000");
   EXPECT_EQ(w->LabelConnectStatus->text(), "");
   EXPECT_EQ(w->LabelMessage->text(), "<OFFNET>");
@@ -245,7 +245,7 @@ TEST_F(LonMarkOpen, NoGoesOnWithoutTheDeviceForEachKindOfObject) {
   EXPECT_EQ(w->LabelProduct->text(), "RLX Firmware: <not available>");
   EXPECT_EQ(w->LabelMessage->text(), "No response from RLX-LonMark");
   EXPECT_EQ(messageColour(), "255");
-  EXPECT_EQ(menus(), "0010101");  // row "no answer, first modem"
+  EXPECT_EQ(menus(), "0010001");  // row "no answer, first modem"; auto answer waits for a known firmware
   EXPECT_EQ(dialControls(), "000");
   EXPECT_EQ(w->LabelConnectStatus->text(), " ");
   EXPECT_FALSE(w->Timer1->isActive());
@@ -255,7 +255,7 @@ TEST_F(LonMarkOpen, NoGoesOnWithoutTheDeviceForEachKindOfObject) {
   // An external modem also puts input audio back to unmuted, which fails.
   answerConnectionError({"bNo"});
   configureObject(MMain.ExternalModem1ObjectName);
-  EXPECT_EQ(menus(), "0010101");  // row "no answer, external modem"
+  EXPECT_EQ(menus(), "0010001");  // row "no answer, external modem", as above
   EXPECT_EQ(net->sent(device()).last(), "00 01 34 00 00");
   ASSERT_EQ(scriptedUi().boxes().size(), 1);
   EXPECT_EQ(scriptedUi().boxes().first().text,

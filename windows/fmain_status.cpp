@@ -80,15 +80,36 @@ void fMain::StartStatusDisplay() {
 void fMain::Timer1Tick() {
   if (!TheLMObject || StatusNvName.isEmpty())
     return;
+  // The next tick comes a full interval after this one ended, so a device
+  // slow to answer never keeps the window busy from one tick to the next;
+  // while the router is silent the interval grows.
+  auto next = [this] {
+    if (Timer1->isActive())
+      Timer1->start(StatusPollInterval());
+    else
+      Timer1->setInterval(StatusPollInterval());
+  };
   try {
     StatusNv = TheLMObject->NetworkVariables()->Item(StatusNvName);
     LastStatusText = StatusNv->Value();
-  } catch (const lns::LnsError&) {
-    // The next tick tries again; the texts stay.
-    return;
+  } catch (const lns::LnsError& e) {
+    // A router that does not answer: the operator is told, and nothing shows
+    // a call that may be gone. Other failures (the database is busy) keep
+    // the texts; the next tick tries again.
+    if (e.number() == lns::kErrDeviceNoResponse) {
+      PollAnswered(false);
+      ShowRouterSilent(QStringLiteral("No response from ") + DeviceName());
+    }
+    return next();
+  }
+  if (RouterSilent()) {
+    PollAnswered(true);
+    ShowRouterBack();
   }
   LabelConnectStatus->setText(LastStatusText);
-  if (LastStatusText != QLatin1String(kTelNotInUse)) {
+  // In perpetual mode the modem redials by itself: the dial controls stay
+  // off between its calls until Manual.
+  if (LastStatusText != QLatin1String(kTelNotInUse) || SubMenuLocalPerpetual->isChecked()) {
     if (CmdDial->isEnabled()) {
       CmdDial->setEnabled(false);
       ComboPhone->setEnabled(false);
@@ -97,10 +118,7 @@ void fMain::Timer1Tick() {
     CmdDial->setEnabled(true);
     ComboPhone->setEnabled(true);
   }
-  // The next tick comes a full interval after this one ended, so a device
-  // slow to answer never keeps the window busy from one tick to the next.
-  if (Timer1->isActive())
-    Timer1->start();
+  next();
 }
 
 void fMain::OnUpdateEvent(qint32 code, const QString&, const lns::ObjectPtr&) {

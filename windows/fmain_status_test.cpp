@@ -76,7 +76,7 @@ TEST_F(LonMarkStatus, Timer1FollowsACallFromDialToHangUp) {
   EXPECT_TRUE(scriptedUi().boxes().isEmpty());
 }
 
-TEST_F(LonMarkStatus, ATickThatCannotReadTheStatusKeepsWhatIsShown) {
+TEST_F(LonMarkStatus, ATickTheRouterDoesNotAnswerShowsNoCallThatMayBeGone) {
   configureObject(MMain.InternalModemObjectName);
   fMain* w = main();
   dial(QStringLiteral("5551234"));
@@ -85,7 +85,8 @@ TEST_F(LonMarkStatus, ATickThatCannotReadTheStatusKeepsWhatIsShown) {
   ASSERT_EQ(w->LabelConnectStatus->text(), "TEL_TALKING");
   net->setFault(device(), rlxsim::Fault::NoAnswer);
   w->Timer1Tick();
-  EXPECT_EQ(w->LabelConnectStatus->text(), "TEL_TALKING");
+  EXPECT_EQ(w->LabelConnectStatus->text(), "");
+  EXPECT_EQ(w->LabelMessage->text(), "No response from RLX-LonMark");
   EXPECT_TRUE(dialDisabled());
   EXPECT_TRUE(scriptedUi().boxes().isEmpty());
   EXPECT_TRUE(w->Timer1->isActive());

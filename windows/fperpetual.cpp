@@ -79,6 +79,13 @@ void fPerpetual::GetDevice(lns::AppDevicePtr device) {
   dialStrings_.reset();
 }
 
+void fPerpetual::Abandon() {
+  device_.reset();
+  modemObject_.reset();
+  dialStrings_.reset();
+  reject();
+}
+
 void fPerpetual::ParseData(const QString& reply) {
   ListData->clear();
   ListData->addItems(SplitReplyText(reply).list());

@@ -35,6 +35,10 @@ class fPerpetual : public QDialog {
   // Explicit family: the device; the modem is the one the main window shows.
   void GetDevice(lns::AppDevicePtr device);
 
+  // The main window opens another object: the dialog lets go of its objects
+  // (nothing more reaches the old modem) and closes.
+  void Abandon();
+
   // Splits a reply into ListData (SplitReplyText).
   void ParseData(const QString& reply);
 

@@ -20,6 +20,13 @@ using namespace device_protocol;
 
 double FirmwareVersion(const QString& labelProductText) { return NumericPrefix(labelProductText.right(5)); }
 
+std::optional<double> KnownFirmwareVersion(const QString& labelProductText) {
+  const QString firmware = labelProductText.section(u':', 1).trimmed();
+  if (firmware.isEmpty() || firmware == QLatin1String("<not available>"))
+    return std::nullopt;
+  return FirmwareVersion(labelProductText);
+}
+
 AutoAnswerProperty AutoAnswerPropertyFor(double firmwareVersion) {
   if (firmwareVersion < 3.2)
     return {QStringLiteral("UCPT_AAnswer"), QStringLiteral("1.1 1"), QStringLiteral("0.0 0")};
@@ -29,7 +36,12 @@ AutoAnswerProperty AutoAnswerPropertyFor(double firmwareVersion) {
 void ShowAutoAnswer(DeviceWindow& window, const lns::LonMarkObjectPtr& modemObject) {
   if (!modemObject)
     return;
-  const AutoAnswerProperty property = AutoAnswerPropertyFor(FirmwareVersion(window.LabelProduct->text()));
+  const std::optional<double> version = KnownFirmwareVersion(window.LabelProduct->text());
+  if (!version) {
+    window.SubMenuAutoAnswer->setEnabled(false);
+    return;
+  }
+  const AutoAnswerProperty property = AutoAnswerPropertyFor(*version);
   try {
     platform::BusyCursor busy;
     const QString value = modemObject->ConfigProperties()->Item(property.name)->Value();
@@ -132,15 +144,44 @@ bool StillWaiting(const QPointer<DeviceWindow>& window, const lns::AppDevicePtr&
   return window && window->device() == device;
 }
 
+// The status poll rests while a reboot is waited for (a poll of the restarting
+// router would only hold the window for its time-out), and goes on after it.
+class PollingSuspended {
+ public:
+  explicit PollingSuspended(DeviceWindow& window) : window_(&window), wasPolling_(window.StatusTimer()->isActive()) {
+    window.StatusTimer()->stop();
+  }
+  ~PollingSuspended() {
+    if (window_ && wasPolling_)
+      window_->StatusTimer()->start(window_->StatusPollInterval());
+  }
+  PollingSuspended(const PollingSuspended&) = delete;
+  PollingSuspended& operator=(const PollingSuspended&) = delete;
+
+ private:
+  QPointer<DeviceWindow> window_;
+  bool wasPolling_;
+};
+
+void ReportNotBack(const QPointer<DeviceWindow>& window, const lns::AppDevicePtr& device,
+                   const RebootOutcome& outcome) {
+  if (outcome.deviceBack || !StillWaiting(window, device))
+    return;
+  window->Report(QStringLiteral("The RLX did not come back within 3 minutes of the Soft Reboot. Check the router, "
+                                "then open it again."),
+                 QStringLiteral("Error!"));
+}
+
 }  // namespace
 
 Modem ExplicitModemOf(DeviceWindow& window) { return ExplicitWindowModem(window.modemName(), Names()); }
 
 void ToggleAutoAnswerLonMark(DeviceWindow& window, const lns::LonMarkObjectPtr& modemObject) {
-  if (!modemObject)
+  const std::optional<double> version = KnownFirmwareVersion(window.LabelProduct->text());
+  if (!modemObject || !version)
     return;
   platform::BusyCursor busy;
-  const AutoAnswerProperty property = AutoAnswerPropertyFor(FirmwareVersion(window.LabelProduct->text()));
+  const AutoAnswerProperty property = AutoAnswerPropertyFor(*version);
   const bool switchOn = !window.SubMenuAutoAnswer->isChecked();
   try {
     modemObject->ConfigProperties()->Item(property.name)->SetValue(switchOn ? property.onValue : property.offValue);
@@ -198,29 +239,36 @@ RebootOutcome SoftRebootLonMark(DeviceWindow& window) {
     return outcome;
   outcome.started = true;
   QPointer<DeviceWindow> alive(&window);
-  platform::BusyCursor busy;
-  window.Send(SoftReboot());  // the reply is not examined
-  // The device's Test fails while it restarts. It is asked once the device
-  // has had a moment to go, then again after each pause until it answers.
-  auto deviceAnswers = [&device] {
-    try {
-      device->Test();
-      return true;
-    } catch (const lns::LnsError&) {
-      return false;
-    }
-  };
-  window_waits::pacer().pause(kRebootPauseMs);
-  if (!StillWaiting(alive, device))
-    return outcome;
-  outcome.deviceBack = deviceAnswers();
-  while (!outcome.deviceBack && outcome.attempts < kLonMarkRebootAttempts) {
+  {
+    PollingSuspended resting(window);
+    platform::BusyCursor busy;
+    const platform::Clock& clock = window_waits::pacer().clock();
+    const qint64 start = clock.nowMs();
+    window.Send(SoftReboot());  // the reply is not examined
+    // The device's Test fails while it restarts. It is asked once the device
+    // has had a moment to go, then again after each pause until it answers.
+    auto deviceAnswers = [&device] {
+      try {
+        device->Test();
+        return true;
+      } catch (const lns::LnsError&) {
+        return false;
+      }
+    };
     window_waits::pacer().pause(kRebootPauseMs);
     if (!StillWaiting(alive, device))
-      break;
-    ++outcome.attempts;
+      return outcome;
     outcome.deviceBack = deviceAnswers();
+    while (!outcome.deviceBack && outcome.attempts < kLonMarkRebootAttempts &&
+           clock.nowMs() - start < kRebootLimitMs) {
+      window_waits::pacer().pause(kRebootPauseMs);
+      if (!StillWaiting(alive, device))
+        break;
+      ++outcome.attempts;
+      outcome.deviceBack = deviceAnswers();
+    }
   }
+  ReportNotBack(alive, device, outcome);
   return outcome;
 }
 
@@ -232,20 +280,27 @@ RebootOutcome SoftRebootExplicit(DeviceWindow& window) {
     return outcome;
   outcome.started = true;
   QPointer<DeviceWindow> alive(&window);
-  platform::BusyCursor busy;
-  window.Send(SoftReboot());  // the reply is not examined
-  // Until the device answers, the chosen modem's auto answer is sent as the
-  // window shows it: that both finds the device back and restores the setting.
-  QString reply = QString::fromLatin1(kMessageFailed);
-  while (IsFailureReply(reply) && outcome.attempts < kExplicitRebootAttempts) {
-    window_waits::pacer().pause(kRebootPauseMs);
-    if (!StillWaiting(alive, device))
-      break;
-    ++outcome.attempts;
-    const ModemSelector selector = SelectorOf(ExplicitModemOf(window));
-    reply = window.Send(window.SubMenuAutoAnswer->isChecked() ? AutoAnswerOn(selector) : AutoAnswerOff(selector));
+  {
+    PollingSuspended resting(window);
+    platform::BusyCursor busy;
+    const platform::Clock& clock = window_waits::pacer().clock();
+    const qint64 start = clock.nowMs();
+    window.Send(SoftReboot());  // the reply is not examined
+    // Until the device answers, the chosen modem's auto answer is sent as the
+    // window shows it: that both finds the device back and restores the setting.
+    QString reply = QString::fromLatin1(kMessageFailed);
+    while (IsFailureReply(reply) && outcome.attempts < kExplicitRebootAttempts &&
+           clock.nowMs() - start < kRebootLimitMs) {
+      window_waits::pacer().pause(kRebootPauseMs);
+      if (!StillWaiting(alive, device))
+        break;
+      ++outcome.attempts;
+      const ModemSelector selector = SelectorOf(ExplicitModemOf(window));
+      reply = window.Send(window.SubMenuAutoAnswer->isChecked() ? AutoAnswerOn(selector) : AutoAnswerOff(selector));
+    }
+    outcome.deviceBack = !IsFailureReply(reply);
   }
-  outcome.deviceBack = !IsFailureReply(reply);
+  ReportNotBack(alive, device, outcome);
   return outcome;
 }
 

@@ -5,6 +5,7 @@
 // commands build on the same pieces.
 
 #include <QString>
+#include <optional>
 
 #include "device_protocol/modem.h"
 #include "host/lns/lns.h"
@@ -17,6 +18,11 @@ namespace modem_options {
 // The firmware version of the LonMark family: the number that the last five
 // characters of the firmware line ("RLX Firmware: RLX-LonMark 3.20") read as.
 double FirmwareVersion(const QString& labelProductText);
+// The same, but nothing while the window does not know the firmware (off-net,
+// or the device did not answer: "RLX Firmware: <not available>"). Auto answer
+// waits for a known version: the two families of firmware keep it in
+// different properties, and writing the wrong one leaves the router as it was.
+std::optional<double> KnownFirmwareVersion(const QString& labelProductText);
 
 // The LonMark modem object's auto-answer property and its two values, chosen
 // by firmware version: below 3.2 "UCPT_AAnswer" ("1.1 1" / "0.0 0"), from 3.2
@@ -81,6 +87,10 @@ void PulseServicePin(DeviceWindow& window);
 inline constexpr int kLonMarkRebootAttempts = 1000;
 inline constexpr int kExplicitRebootAttempts = 500;
 inline constexpr int kRebootPauseMs = 100;
+// However the attempts go, the wait ends after this long (on the pacer's
+// clock); the operator is then told that the router did not come back. The
+// window's status poll rests meanwhile.
+inline constexpr int kRebootLimitMs = 3 * 60 * 1000;
 
 struct RebootOutcome {
   bool started = false;     // false when a reboot of this window was still running
@@ -89,11 +99,13 @@ struct RebootOutcome {
 };
 
 // Soft Reboot, LonMark family: sends the reboot, then repeats the device's
-// Test until it succeeds, at most 1 + kLonMarkRebootAttempts times.
+// Test until it succeeds, at most 1 + kLonMarkRebootAttempts times and for at
+// most kRebootLimitMs.
 RebootOutcome SoftRebootLonMark(DeviceWindow& window);
 // Soft Reboot, explicit family: sends the reboot, then sends the chosen
 // modem's auto answer as the check mark shows it until the device answers,
-// at most kExplicitRebootAttempts times; this also puts auto answer back.
+// at most kExplicitRebootAttempts times and for at most kRebootLimitMs; this
+// also puts auto answer back.
 RebootOutcome SoftRebootExplicit(DeviceWindow& window);
 
 // --- auto answer off ahead of a phonebook call (explicit family) -------------------

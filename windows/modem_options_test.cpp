@@ -131,7 +131,7 @@ TEST_F(LonMarkOptions, SoftRebootGivesUpAfterItsAttempts) {
   w->SubMenuReboot->trigger();
   EXPECT_EQ(pacer->pauses, 1 + modem_options::kLonMarkRebootAttempts);
   EXPECT_EQ(pacer->pausedMs, (1 + modem_options::kLonMarkRebootAttempts) * modem_options::kRebootPauseMs);
-  EXPECT_TRUE(scriptedUi().boxes().isEmpty());
+  EXPECT_EQ(scriptedUi().boxTexts().size(), 1);  // the router did not come back
   EXPECT_EQ(scriptedUi().pointer(), platform::Pointer::Default);
   EXPECT_THROW(device()->Test(), lns::LnsError);
 }
@@ -256,7 +256,9 @@ TEST_F(ExplicitOptions, ADeviceThatNeverAnswersGetsFiveHundredAttempts) {
   EXPECT_EQ(requests.first(), "00 01 14 00");
   EXPECT_EQ(requests.count("00 01 65 00 01"), modem_options::kExplicitRebootAttempts);
   EXPECT_EQ(requests.size(), 1 + modem_options::kExplicitRebootAttempts);
-  EXPECT_TRUE(scriptedUi().boxes().isEmpty());
+  // The operator is told the router did not come back.
+  ASSERT_EQ(scriptedUi().boxes().size(), 1);
+  EXPECT_TRUE(scriptedUi().boxes()[0].text.startsWith("The RLX did not come back"));
   EXPECT_EQ(scriptedUi().pointer(), platform::Pointer::Default);
 }
 

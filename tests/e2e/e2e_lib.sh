@@ -8,7 +8,9 @@
 # of its own (the build tree's session.conf, so the bus starts RLX_Plug from
 # the build tree) and runs the script again inside it. The windows are drawn
 # offscreen, or, when the script sets E2E_SCREEN=1 before the call, on a
-# virtual screen (Xvfb) of the run's own, where xdotool can answer them. Every file of the run
+# virtual screen (Xvfb) of the run's own, where xdotool can answer them; with
+# E2E_ACCESSIBLE=1 as well, the run has the desktop's accessibility bus, and
+# a11y_labels reads a window as a screen reader does. Every file of the run
 # stays in that folder: registry, LonWorks tree, runtime and cache folders,
 # screenshots. When the bus has gone, no process of the run may be left: each
 # one carries the run's folder in its environment (RLX_E2E_WORK), which is how
@@ -34,6 +36,12 @@ e2e_private_bus() {
     director="$bin/lns-director"
     lnsdb="$bin/lnsdb"
     trap e2e_inner_cleanup EXIT
+    if [ -n "${E2E_ACCESSIBLE:-}" ]; then
+      # The accessibility bus, announced on this session bus, before any window.
+      /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
+      e2e_pids+=("$!")
+      wait_for "the accessibility bus" 100 a11y_bus_up
+    fi
     return 0
   fi
   local work rc=0 left i xvfb="" display=""
@@ -56,6 +64,7 @@ e2e_private_bus() {
     export RLX_PLUG_IDLE_EXIT_MS=2000
     unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
     if [ -n "$display" ]; then export DISPLAY="$display"; else export QT_QPA_PLATFORM=offscreen; fi
+    [ -z "${E2E_ACCESSIBLE:-}" ] || export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
     exec dbus-run-session --config-file="$dbus_dir/session.conf" -- bash "$0" "$@"
   ) || rc=$?
   # The bus has gone; whatever it started must end with it.
@@ -87,7 +96,11 @@ e2e_inner_cleanup() {
   for name in "${!gio_pid[@]}"; do
     for ((i = 0; i < 20; i++)); do process_gone "${gio_pid[$name]}" && break; sleep 0.1; done
   done
-  for p in "${e2e_pids[@]}"; do kill -9 "$p" 2>/dev/null || true; done
+  # With their children: the accessibility bus launcher's own bus daemon, say.
+  for p in "${e2e_pids[@]}"; do
+    pkill -9 -P "$p" 2>/dev/null || true
+    kill -9 "$p" 2>/dev/null || true
+  done
   # A plug-in still serving when the script ends (a failure midway) ends too:
   # the bus going away does not end a plug-in whose window is shown.
   p=$(plugin_pid 2>/dev/null || true)
@@ -100,6 +113,7 @@ bus_call() {
     --method "org.freedesktop.DBus.$1" "${@:2}"
 }
 plugin_up() { bus_call NameHasOwner RLX_Plug.LNSPlugInAPI | grep -q true; }
+a11y_bus_up() { bus_call NameHasOwner org.a11y.Bus | grep -q true; }
 plugin_down() { ! plugin_up; }
 plugin_pid() { bus_call GetConnectionUnixProcessID RLX_Plug.LNSPlugInAPI 2>/dev/null | sed -nE 's/.*uint32 ([0-9]+).*/\1/p'; }
 # The object paths the plug-in serves, one a line.
@@ -163,6 +177,12 @@ expect_lines() {
 expect_eq() {
   [ "$2" == "$3" ] || { diff <(printf '%s\n' "$2") <(printf '%s\n' "$3") >&2; fail "$1"; }
 }
+
+# a11y_labels TITLE: the named controls of RLX_Plug's window TITLE as a screen
+# reader finds them, "ROLE<TAB>NAME" a line (E2E_ACCESSIBLE=1).
+a11y_labels() { /usr/bin/python3 "$e2e_here/a11y_labels.py" "$@"; }
+# a11y_shows TITLE ROLE NAME: the window has a control of that role and name.
+a11y_shows() { a11y_labels "$1" 2>/dev/null | grep -qxF -- "$2"$'\t'"$3"; }
 
 # --- directors on GLib's GDBus (gio_director.py), one connection each ---------
 #

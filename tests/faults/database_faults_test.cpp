@@ -104,7 +104,8 @@ class DatabaseFaults : public FaultFixture, public ::testing::WithParamInterface
                                                            {"00 01 72 00 02", "1\t72\t0\t0\t0\t0\t0\t0\t0\t0"},
                                                            {"00 01 66 00 02 00", "1\t66\t0\t0\t0\t0\t0"},
                                                            {"00 01 53 00", "1\t53\t0\t0\t0"},
-                                                           {"00 01 69 00 02", "1\t69\t0\t0\t0\t0"}};
+                                                           {"00 01 69 00 02", "1\t69\t0\t0\t0\t0"},
+                                                           {"00 01 34 00 00", "1\t34\t0"}};
     for (const auto& [request, reply] : answers)
       answerWhileLocked(d, QString::fromLatin1(request), QString::fromLatin1(reply));
     for (int i = 0; i < 64; ++i)

@@ -112,10 +112,12 @@ std::vector<Operation> Operations() {
     Operation& op = add("StatusPoll");
     op.prepare = Open;
     op.act = [](MatrixFixture& fx) { W(fx)->Timer2Tick(); };
-    // No box from the poll: the state is blanked and nothing else changes.
+    // No box from the poll: the state is blanked; a silent router is named
+    // in the message line and nothing is dialled until it answers again.
     op.check = [](MatrixFixture& fx, DeviceFault f) {
       EXPECT_EQ(W(fx)->LabelConnectStatus->text(), f == DeviceFault::ResetFirst ? "TEL_NOTINUSE" : "");
-      EXPECT_EQ(FaultFixture::dialControls(W(fx)), "111");
+      EXPECT_EQ(FaultFixture::dialControls(W(fx)), f == DeviceFault::Silent ? "010" : "111");
+      EXPECT_EQ(W(fx)->LabelMessage->text(), f == DeviceFault::Silent ? "No Response from RLX" : "");
     };
   }
   {
@@ -227,7 +229,12 @@ std::vector<Operation> Operations() {
     };
     op.act = [](MatrixFixture& fx) { W(fx)->SubMenuReboot->trigger(); };
     // The loop re-sends auto answer as the window shows it until the device
-    // answers, at most 500 times, and ends without a message.
+    // answers, at most 500 times; a router that never answers is reported.
+    const QList<Box> notBack = {{"The RLX did not come back within 3 minutes of the Soft Reboot. Check the router, "
+                                 "then open it again.",
+                                 "Error!"}};
+    op.silent = {notBack, {}};
+    op.failing = {notBack, {}};
     op.check = [](MatrixFixture& fx, DeviceFault f) {
       const QStringList sent = fx.net->sent(fx.explicitRlx());
       switch (f) {

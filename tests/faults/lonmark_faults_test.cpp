@@ -101,7 +101,7 @@ std::vector<Operation> Operations() {
     op.check = [](MatrixFixture& fx, DeviceFault f) {
       fMain* w = Main(fx);
       if (f == DeviceFault::Silent)
-        return ExpectNoAnswer(fx, "0010101", " ");
+        return ExpectNoAnswer(fx, "0010001", " ");  // auto answer waits for a known firmware
       if (f == DeviceFault::ResetFirst)
         return ExpectReady(fx, "1111111");
       // The status could not be checked: the firmware is shown, nothing else changes.
@@ -128,7 +128,7 @@ std::vector<Operation> Operations() {
     op.reset = {{}, {"fProgress"}};
     op.check = [](MatrixFixture& fx, DeviceFault f) {
       if (f == DeviceFault::Silent)
-        return ExpectNoAnswer(fx, "0010101", " ");
+        return ExpectNoAnswer(fx, "0010001", " ");  // auto answer waits for a known firmware
       if (f == DeviceFault::ResetFirst)
         return ExpectReady(fx, "1110111");
       EXPECT_FALSE(Main(fx)->Timer1->isActive());
@@ -162,8 +162,10 @@ std::vector<Operation> Operations() {
   auto statusFollows = [](MatrixFixture& fx, DeviceFault f) {
     fMain* w = Main(fx);
     if (!Works(f)) {
-      EXPECT_EQ(w->LabelConnectStatus->text(), "TEL_NOTINUSE");  // kept, no box
-      EXPECT_TRUE(w->CmdDial->isEnabled());
+      // No state that may be gone, the silence named, no box; no dialling.
+      EXPECT_EQ(w->LabelConnectStatus->text(), "");
+      EXPECT_EQ(w->LabelMessage->text(), "No response from RLX-LonMark");
+      EXPECT_FALSE(w->CmdDial->isEnabled());
       return;
     }
     EXPECT_NE(w->LabelConnectStatus->text(), "TEL_NOTINUSE");
@@ -251,6 +253,8 @@ std::vector<Operation> Operations() {
       Main(fx)->ComboPhone->setEditText(QStringLiteral("123"));
     };
     op.act = [](MatrixFixture& fx) { Main(fx)->CmdCallCancel->click(); };
+    // A silent router did not take the cancel: the operator is told.
+    op.silent = {{{"Call Cancel was sent, but the RLX does not respond: the call may still be up.", "Notice"}}, {}};
     op.check = [](MatrixFixture& fx, DeviceFault f) {
       const int state = State(fx).modems[0].state;
       if (Works(f))
@@ -301,7 +305,12 @@ std::vector<Operation> Operations() {
     Operation& op = add("SoftReboot");
     op.prepare = [](MatrixFixture& fx) { fx.openLonMark(); };
     op.act = [](MatrixFixture& fx) { Main(fx)->SubMenuReboot->trigger(); };
-    // The reboot's reply is not examined; the loops end without a message.
+    // The reboot's reply is not examined; a router that never comes back is
+    // reported once the loop ends.
+    op.silent = {{{"The RLX did not come back within 3 minutes of the Soft Reboot. Check the router, then open it "
+                   "again.",
+                   "Error!"}},
+                 {}};
     op.check = [](MatrixFixture& fx, DeviceFault f) {
       // Nothing reaches a device behind a failing data server.
       EXPECT_EQ(fx.net->sent(fx.lonMark()).count("00 01 14 00"), f == DeviceFault::DataServerFails ? 0 : 1);
