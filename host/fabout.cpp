@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QPushButton>
 
+#include "platform/accessibility.h"
 #include "platform/ui_services.h"
 #include "host/product_picture.h"
 
@@ -40,7 +41,7 @@ fAbout::fAbout(QWidget* parent) : QDialog(parent) {
   grid->setVerticalSpacing(6);
 
   picIcon = label(this, "picIcon", QString());
-  picIcon->setPixmap(host_ui::ProductPicture(QSize(72, 56)));
+  picIcon->setPixmap(host_ui::ProductPicture(QSize(72, 56), devicePixelRatioF()));
   picIcon->setAccessibleName(QStringLiteral("RLX"));
   LabelSoftware = label(this, "LabelSoftware", QStringLiteral("RLX/Plug Plug-In Version 2.10b"));
   QFont big = LabelSoftware->font();
@@ -50,11 +51,11 @@ fAbout::fAbout(QWidget* parent) : QDialog(parent) {
   LabelCompany = label(this, "LabelCompany", QStringLiteral("Zev Products, Inc."));
   Label1 = label(this, "Label1", QStringLiteral("Technical Support:"));
   Label4 = label(this, "Label4", QStringLiteral("support@zev-products.example"));
-  Label4->setAccessibleName(QStringLiteral("Technical Support:"));
   Label4->setTextInteractionFlags(Qt::TextSelectableByMouse);
   Label2 = label(this, "Label2", QStringLiteral("Website:"));
   Label5 = label(this, "Label5", kWebAddress);
-  Label5->setAccessibleName(QStringLiteral("Website:"));
+  // The web address is a link from the keyboard too (Tab, then Enter).
+  platform::MakeKeyboardLink(Label5, [this] { OpenWebAddress(); });
   Label5->setCursor(Qt::PointingHandCursor);
   Label5->setMouseTracking(true);
   Label5->installEventFilter(this);
@@ -63,7 +64,10 @@ fAbout::fAbout(QWidget* parent) : QDialog(parent) {
   Label5->setFont(link);
   Label3 = label(this, "Label3", QStringLiteral("Phone: "));
   Label6 = label(this, "Label6", QStringLiteral("+1 (555) 010-2040"));
-  Label6->setAccessibleName(QStringLiteral("Phone:"));
+  // Each contact reads as its value, described by its caption.
+  platform::TieValueToCaption(Label4, Label1);
+  platform::TieValueToCaption(Label5, Label2);
+  platform::TieValueToCaption(Label6, Label3);
   Line1[0] = line(this, 0);
   Line1[1] = line(this, 1);
   lblDisclaimer = label(this, "lblDisclaimer",
@@ -121,12 +125,16 @@ bool fAbout::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Enter) {
       setLinkColour(kHoverColour);
     } else if (event->type() == QEvent::MouseButtonRelease) {
-      platform::ui().openUrl(kWebAddress);
-      setLinkColour(kLinkColour);
+      OpenWebAddress();
       return true;
     }
   }
   return QDialog::eventFilter(watched, event);
+}
+
+void fAbout::OpenWebAddress() {
+  platform::ui().openUrl(kWebAddress);
+  setLinkColour(kLinkColour);
 }
 
 void fAbout::mouseMoveEvent(QMouseEvent* event) {

@@ -32,6 +32,9 @@ class fAbout : public QDialog {
 
   // The colour the web label is drawn in now.
   QColor linkColour() const;
+  // The web label's action (a click, or Enter when it has the focus): asks
+  // the system to open the web address, and draws the link in blue again.
+  void OpenWebAddress();
 
   // Shows the window modally, owned by the main window that opens it. One
   // window per process; it keeps its state between openings.

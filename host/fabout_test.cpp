@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTest>
 
+#include "host/product_picture.h"
 #include "tests/support/scripted_ui.h"
 
 using testing_support::scriptedUi;
@@ -43,9 +45,27 @@ TEST(About, TextsAndLinkColours) {
   EXPECT_EQ(scriptedUi().openedUrls(), QStringList{fAbout::kWebAddress});
   EXPECT_EQ(about.linkColour(), QColor(0, 0, 255));
 
+  // From the keyboard too: Tab reaches the link, Enter opens it; a screen
+  // reader sees a link it can press.
+  EXPECT_TRUE(about.Label5->focusPolicy() & Qt::TabFocus);
+  QTest::keyClick(about.Label5, Qt::Key_Return);
+  QAccessibleInterface* link = QAccessible::queryAccessibleInterface(about.Label5);
+  EXPECT_EQ(link->role(), QAccessible::Link);
+  EXPECT_EQ(link->text(QAccessible::Name), fAbout::kWebAddress);
+  link->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+  EXPECT_EQ(scriptedUi().openedUrls(), QStringList(3, fAbout::kWebAddress));
+
   // OK hides the window; it stays loaded.
   about.cmdOK->click();
   EXPECT_FALSE(about.isVisible());
+}
+
+TEST(About, TheProductPictureIsSharpOnAHighDensityScreen) {
+  const QPixmap picture = host_ui::ProductPicture(QSize(72, 56), 2.0);
+  EXPECT_EQ(picture.size(), QSize(144, 112));  // a pixel of its own for each device pixel
+  EXPECT_EQ(picture.deviceIndependentSize(), QSizeF(72, 56));
+  const QImage image = picture.toImage();
+  EXPECT_NE(image.pixelColor(72, 56).alpha(), 0);  // drawn across the whole of it
 }
 
 TEST(About, OneWindowShownModallyOverItsOwner) {

@@ -6,8 +6,10 @@
 
 namespace host_ui {
 
-QPixmap ProductPicture(const QSize& size) {
-  QPixmap pm(size);
+QPixmap ProductPicture(const QSize& size, qreal devicePixelRatio) {
+  const qreal ratio = devicePixelRatio > 0 ? devicePixelRatio : 1.0;
+  QPixmap pm(size * ratio);
+  pm.setDevicePixelRatio(ratio);  // the painter below works in device-independent pixels
   pm.fill(Qt::transparent);
   QPainter p(&pm);
   p.setRenderHint(QPainter::Antialiasing);

@@ -5,7 +5,9 @@
 
 namespace host_ui {
 
-// The picture at the given size (drawn, so it stays sharp at any size).
-QPixmap ProductPicture(const QSize& size);
+// The picture at the given size in device-independent pixels, drawn for the
+// given device-pixel ratio (2 on a high-density screen), so it is sharp at
+// any size and on any screen.
+QPixmap ProductPicture(const QSize& size, qreal devicePixelRatio = 1.0);
 
 }  // namespace host_ui

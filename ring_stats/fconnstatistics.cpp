@@ -1,5 +1,7 @@
 #include "fconnstatistics.h"
 
+#include "platform/accessibility.h"
+
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -28,12 +30,13 @@ QLabel* caption(QWidget* parent, const char* name, const char* text) {
   return label;
 }
 
-// A value readout: "Value" until the first read fills it.
-QLabel* valueLabel(QWidget* parent, int index, const QString& accessibleName) {
+// A value readout: "Value" until the first read fills it. It reads as its
+// value, described by its caption.
+QLabel* valueLabel(QWidget* parent, int index, QWidget* caption) {
   auto* label = new QLabel(QStringLiteral("Value"), parent);
   label->setObjectName(QStringLiteral("LabelHangupValues"));
   label->setProperty("index", index);
-  label->setAccessibleName(accessibleName);
+  platform::TieValueToCaption(label, caption);
   label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   if (index == 0)
     label->setMinimumWidth(200);
@@ -80,7 +83,7 @@ fConnStatistics::fConnStatistics(QWidget* parent) : QDialog(parent) {
   int k = 1;
   for (const auto& [member, texts] : rows) {
     *member = caption(FrameHangups, texts.first, texts.second);
-    LabelHangupValues[std::size_t(k)] = valueLabel(FrameHangups, k, (*member)->text());
+    LabelHangupValues[std::size_t(k)] = valueLabel(FrameHangups, k, *member);
     hangups->addWidget(*member, k - 1, 0);
     hangups->addWidget(LabelHangupValues[std::size_t(k)], k - 1, 1);
     ++k;
@@ -90,7 +93,7 @@ fConnStatistics::fConnStatistics(QWidget* parent) : QDialog(parent) {
   FrameCause = new QGroupBox(QStringLiteral("Last Hangup Cause"), this);
   FrameCause->setObjectName(QStringLiteral("FrameCause"));
   auto* cause = new QHBoxLayout(FrameCause);
-  LabelHangupValues[0] = valueLabel(FrameCause, 0, FrameCause->title());
+  LabelHangupValues[0] = valueLabel(FrameCause, 0, FrameCause);
   cause->addWidget(LabelHangupValues[0]);
   layout->addWidget(FrameCause);
 
@@ -100,8 +103,8 @@ fConnStatistics::fConnStatistics(QWidget* parent) : QDialog(parent) {
   other->setHorizontalSpacing(16);
   LabelSuccessful = caption(FrameOther, "LabelSuccessful", "Successful Connections:");
   LabelRetrain = caption(FrameOther, "LabelRetrain", "Retrain Attempts:");
-  LabelHangupValues[10] = valueLabel(FrameOther, 10, LabelSuccessful->text());
-  LabelHangupValues[11] = valueLabel(FrameOther, 11, LabelRetrain->text());
+  LabelHangupValues[10] = valueLabel(FrameOther, 10, LabelSuccessful);
+  LabelHangupValues[11] = valueLabel(FrameOther, 11, LabelRetrain);
   other->addWidget(LabelSuccessful, 0, 0);
   other->addWidget(LabelHangupValues[10], 0, 1);
   other->addWidget(LabelRetrain, 1, 0);

@@ -1,5 +1,7 @@
 #include "fringmode.h"
 
+#include "platform/accessibility.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QFrame>
@@ -164,7 +166,7 @@ fRingMode::fRingMode(QWidget* parent) : QDialog(parent) {
 
   ListData = new QListWidget(this);
   ListData->setObjectName(QStringLiteral("ListData"));
-  ListData->hide();
+  platform::HideFromAssistiveTechnology(ListData);  // a scratch list, never shown
 
   Timer1 = new QTimer(this);
   Timer1->setObjectName(QStringLiteral("Timer1"));

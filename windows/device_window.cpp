@@ -21,6 +21,7 @@
 #include "host/fabout.h"
 #include "host/mmain.h"
 #include "host/product_picture.h"
+#include "platform/accessibility.h"
 #include "windows/dial_modes.h"
 #include "platform/ui_services.h"
 #include "windows/support/small_windows.h"
@@ -131,7 +132,7 @@ DeviceWindow::DeviceWindow(const FormNames& names, QWidget* parent)
   outer->setSpacing(16);
 
   Image1 = label(form, "Image1", QString());
-  Image1->setPixmap(host_ui::ProductPicture(QSize(120, 80)));
+  Image1->setPixmap(host_ui::ProductPicture(QSize(120, 80), devicePixelRatioF()));
   Image1->setFixedSize(120, 80);
   Image1->setAccessibleName(QStringLiteral("RLX"));
   auto* pictureColumn = new QVBoxLayout;
@@ -209,7 +210,8 @@ DeviceWindow::DeviceWindow(const FormNames& names, QWidget* parent)
   messageRow->setSpacing(6);
   labelMes = label(form, "labelMes", QStringLiteral("Message:"));
   LabelMessage = label(form, "LabelMessage", QString());
-  LabelMessage->setAccessibleDescription(QStringLiteral("Message:"));
+  // It reads as the message (an empty line as nothing), described by its caption.
+  platform::TieValueToCaption(LabelMessage, labelMes);
   LabelMessage->setWordWrap(true);
   LabelMessage->setMinimumHeight(34);
   LabelMessage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -222,7 +224,8 @@ DeviceWindow::DeviceWindow(const FormNames& names, QWidget* parent)
 
   ListData = new QListWidget(form);
   ListData->setObjectName(QStringLiteral("ListData"));
-  ListData->hide();
+  // A scratch list for splitting replies: never shown, never read out.
+  platform::HideFromAssistiveTechnology(ListData);
 
   SetLabelColour(LabelMessage, kColourBlack);
   SetLabelColour(LabelConnectStatus, kColourBlack);

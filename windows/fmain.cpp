@@ -71,6 +71,7 @@ fMain::fMain(QWidget* parent) : DeviceWindow(kNames, parent), LcaOS_(CreateObjec
   bold.setBold(true);
   LabelModem->setFont(bold);
   ObjectRow->addWidget(LabelModem, 1);
+  LabelModem->lower();  // first for a screen reader, as it stands first
 
   Timer1->setInterval(0);
   connect(Timer1, &QTimer::timeout, this, &fMain::Timer1Tick);

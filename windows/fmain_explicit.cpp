@@ -59,6 +59,11 @@ fMainExplicit::fMainExplicit(QWidget* parent) : DeviceWindow(kNames, parent) {
   ObjectRow->addWidget(Label1);
   ObjectRow->addWidget(ComboModem);
   ObjectRow->addStretch(1);
+  // The modem row stands at the top of the window: it comes first for a
+  // screen reader and for Tab too.
+  ComboModem->lower();
+  Label1->lower();
+  setTabOrder(ComboModem, ComboPhone);
   connect(ComboModem, &QComboBox::currentIndexChanged, this, [this] { ModemSelection(); });
 
   Timer2 = new QTimer(this);

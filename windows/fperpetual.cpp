@@ -1,5 +1,7 @@
 #include "fperpetual.h"
 
+#include "platform/accessibility.h"
+
 #include <QAction>
 #include <QComboBox>
 #include <QGridLayout>
@@ -44,7 +46,7 @@ fPerpetual::fPerpetual(DeviceWindow* mainWindow) : QDialog(mainWindow), main_(ma
   }
   ListData = new QListWidget(this);
   ListData->setObjectName(QStringLiteral("ListData"));
-  ListData->hide();
+  platform::HideFromAssistiveTechnology(ListData);  // a scratch list, never shown
 
   auto* layout = new QGridLayout(this);
   layout->setContentsMargins(16, 14, 16, 14);
