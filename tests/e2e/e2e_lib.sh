@@ -40,6 +40,7 @@ e2e_private_bus() {
       # The accessibility bus, announced on this session bus, before any window.
       /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
       e2e_pids+=("$!")
+      disown "$!"
       wait_for "the accessibility bus" 100 a11y_bus_up
     fi
     return 0
@@ -178,9 +179,12 @@ expect_eq() {
   [ "$2" == "$3" ] || { diff <(printf '%s\n' "$2") <(printf '%s\n' "$3") >&2; fail "$1"; }
 }
 
-# a11y_labels TITLE: the named controls of RLX_Plug's window TITLE as a screen
-# reader finds them, "ROLE<TAB>NAME" a line (E2E_ACCESSIBLE=1).
-a11y_labels() { /usr/bin/python3 "$e2e_here/a11y_labels.py" "$@"; }
+# a11y COMMAND TITLE ...: works RLX_Plug's window TITLE through the
+# accessibility bus alone (E2E_ACCESSIBLE=1): labels, press, set-text, type,
+# key (tests/e2e/a11y.py says how).
+a11y() { /usr/bin/python3 "$e2e_here/a11y.py" "$@"; }
+# a11y_labels TITLE: the named controls as a screen reader finds them, "ROLE<TAB>NAME" a line.
+a11y_labels() { a11y labels "$@"; }
 # a11y_shows TITLE ROLE NAME: the window has a control of that role and name.
 a11y_shows() { a11y_labels "$1" 2>/dev/null | grep -qxF -- "$2"$'\t'"$3"; }
 
