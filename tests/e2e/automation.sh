@@ -4,45 +4,9 @@
 # D-Bus activation from the build tree's service file.
 #   automation.sh BIN_DIR DBUS_DIR   (DBUS_DIR holds session.conf and services/)
 set -euo pipefail
-bin="$(cd "$1" && pwd)"
-dbus_dir="$(cd "$2" && pwd)"
-
-if [ -z "${RLX_E2E_ON_PRIVATE_BUS:-}" ]; then
-  work=$(mktemp -d)
-  trap 'rm -rf "$work"' EXIT
-  export RLX_E2E_WORK="$work" RLX_E2E_ON_PRIVATE_BUS=1
-  # Everything the activated RLX_Plug needs comes from the bus's environment.
-  export RLX_REGISTRY_ROOT="$work/registry" QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$work/runtime"
-  export RLX_PLUG_IDLE_EXIT_MS=2000
-  mkdir -p -m 700 "$XDG_RUNTIME_DIR"
-  unset DISPLAY WAYLAND_DISPLAY
-  dbus-run-session --config-file="$dbus_dir/session.conf" -- bash "$0" "$@"
-  exit $?
-fi
-
-work="$RLX_E2E_WORK"
-director="$bin/lns-director"
-lon="$work/Lon Works"
-pids=()
-cleanup() { for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null || true; done; }
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-step() { echo "== $*"; }
-
-bus_call() { gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus --method "org.freedesktop.DBus.$1" "${@:2}"; }
-plugin_up() { bus_call NameHasOwner RLX_Plug.LNSPlugInAPI | grep -q true; }
-plugin_down() { ! plugin_up; }
-plugin_pid() { bus_call GetConnectionUnixProcessID RLX_Plug.LNSPlugInAPI | sed -E 's/.*uint32 ([0-9]+).*/\1/'; }
-# Polls a condition for at most the given number of tenths of a second.
-wait_for() {
-  local what=$1 tenths=$2
-  shift 2
-  for ((i = 0; i < tenths; i++)); do
-    if "$@"; then return 0; fi
-    sleep 0.1
-  done
-  fail "timed out waiting until $what"
-}
+source "$(dirname "$0")/e2e_lib.sh"
+e2e_private_bus "$@"
+lon="$work/Lon Works"  # a tree whose path holds a blank
 # expect_out DESCRIPTION EXPECTED-STDOUT COMMAND...: the command succeeds and prints exactly that.
 expect_out() {
   local what=$1 expected=$2 out
@@ -63,7 +27,7 @@ hold_in_background() {  # starts a holding director; its pid in $held
   shift
   "$director" --hold "$@" 2>"$log" &
   held=$!
-  pids+=("$held")
+  e2e_pids+=("$held")
   wait_for "the director holds its object" 100 grep -qs holding "$log"
 }
 

@@ -27,6 +27,35 @@ e2e_run_processes() {
   grep -lzxF "RLX_E2E_WORK=$1" /proc/[0-9]*/environ 2>/dev/null | cut -d/ -f3 || true
 }
 
+# e2e_private_folder BIN_DIR: for a script that needs no bus, a temporary
+# folder with a registry of its own ($work, $lon, $bin, $lnsdb), removed at the end.
+e2e_private_folder() {
+  bin="$(cd "$1" && pwd)"
+  work=$(mktemp -d)
+  trap 'rm -rf "$work"' EXIT
+  lon="$work/LonWorks"
+  lnsdb="$bin/lnsdb"
+  director="$bin/lns-director"
+  export RLX_REGISTRY_ROOT="$work/registry" QT_QPA_PLATFORM=offscreen
+  unset DISPLAY WAYLAND_DISPLAY
+}
+
+# expect_code CODE COMMAND...: the command's exit code; its output is left in
+# $work/out and $work/err.
+expect_code() {
+  local want=$1 got
+  shift
+  set +e
+  "$@" >"$work/out" 2>"$work/err"
+  got=$?
+  set -e
+  [ "$got" -eq "$want" ] || { cat "$work/out" "$work/err" >&2; fail "exit $got, wanted $want: $*"; }
+}
+
+# e2e_private_bus BIN_DIR DBUS_DIR: the script runs again on a bus of its own.
+# E2E_SESSION_CONF names another session configuration (an installation's),
+# and E2E_BEFORE_BUS a function the first run calls in the new folder
+# ($work) before the bus starts.
 e2e_private_bus() {
   bin="$(cd "$1" && pwd)"
   dbus_dir="$(cd "$2" && pwd)"
@@ -45,10 +74,11 @@ e2e_private_bus() {
     fi
     return 0
   fi
-  local work rc=0 left i xvfb="" display=""
+  local rc=0 left i xvfb="" display=""
   work=$(mktemp -d)
   mkdir -p -m 700 "$work/runtime"
   mkdir -p "$work/config" "$work/cache" "$work/data"
+  [ -z "${E2E_BEFORE_BUS:-}" ] || "$E2E_BEFORE_BUS"
   if [ -n "${E2E_SCREEN:-}" ]; then
     # Xvfb picks a free display number itself, so runs side by side never share one.
     Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
@@ -66,7 +96,7 @@ e2e_private_bus() {
     unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
     if [ -n "$display" ]; then export DISPLAY="$display"; else export QT_QPA_PLATFORM=offscreen; fi
     [ -z "${E2E_ACCESSIBLE:-}" ] || export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
-    exec dbus-run-session --config-file="$dbus_dir/session.conf" -- bash "$0" "$@"
+    exec dbus-run-session --config-file="${E2E_SESSION_CONF:-$dbus_dir/session.conf}" -- bash "$0" "$@"
   ) || rc=$?
   # The bus has gone; whatever it started must end with it.
   for ((i = 0; i < 50; i++)); do

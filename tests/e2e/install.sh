@@ -4,25 +4,23 @@
 # (nothing from the build tree on the path).
 #   install.sh BUILD_DIR
 set -euo pipefail
+source "$(dirname "$0")/e2e_lib.sh"
 build="$(cd "$1" && pwd)"
-
-if [ -z "${RLX_E2E_ON_PRIVATE_BUS:-}" ]; then
-  work=$(mktemp -d)
-  trap 'rm -rf "$work"' EXIT
-  prefix="$work/prefix"
-  cmake --install "$build" --prefix "$prefix" >/dev/null
-  export RLX_E2E_WORK="$work" RLX_E2E_PREFIX="$prefix" RLX_E2E_ON_PRIVATE_BUS=1
-  export RLX_REGISTRY_ROOT="$work/registry" QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$work/runtime"
-  export RLX_PLUG_IDLE_EXIT_MS=3000
-  unset DISPLAY WAYLAND_DISPLAY RLX_LCADATSV
-  mkdir -p -m 700 "$XDG_RUNTIME_DIR"
-  dbus-run-session --config-file="$prefix/share/rlx-plug/session.conf" -- bash "$0" "$@"
-  exit $?
-fi
-
-work="$RLX_E2E_WORK"
-bin="$RLX_E2E_PREFIX/bin"
-fail() { echo "FAIL: $*" >&2; exit 1; }
+# The run on the bus is given BUILD_DIR/bin, as e2e_private_bus passes it on.
+[ -z "${RLX_E2E_ON_PRIVATE_BUS:-}" ] || build="$(dirname "$build")"
+# The installation into a prefix of the run's folder, and a bus that starts
+# RLX_Plug from there, with nothing of the build tree in its environment.
+install_into_prefix() {
+  cmake --install "$build" --prefix "$work/prefix" >/dev/null
+  E2E_SESSION_CONF="$work/prefix/share/rlx-plug/session.conf"
+  unset RLX_LCADATSV
+}
+E2E_BEFORE_BUS=install_into_prefix
+e2e_private_bus "$build/bin" "$build/share/dbus-1"
+prefix="$work/prefix"
+bin="$prefix/bin"
+director="$bin/lns-director"
+lnsdb="$bin/lnsdb"
 
 for f in RLX_Plug Enrol XIF32BIN reg lnsdb lns-director rlx-msg xif/Rlxtlc32.xif xif/Rlxtlc20.xif \
          Resource/Zev.enu Resource/Zev.fmt Resource/Zev.fpt Resource/Zev.typ; do
@@ -30,13 +28,12 @@ for f in RLX_Plug Enrol XIF32BIN reg lnsdb lns-director rlx-msg xif/Rlxtlc32.xif
 done
 for f in lib/libZEV_ActiveX.so lib/libLCADATSV.so share/dbus-1/services/RLX_Plug.LNSPlugInAPI.service \
          share/applications/rlx-plug-registration.desktop; do
-  [ -e "$RLX_E2E_PREFIX/$f" ] || fail "not installed: $f"
+  [ -e "$prefix/$f" ] || fail "not installed: $f"
 done
-grep -qF "Exec=\"$bin/RLX_Plug\" -Embedding" "$RLX_E2E_PREFIX/share/dbus-1/services/RLX_Plug.LNSPlugInAPI.service" \
+grep -qF "Exec=\"$bin/RLX_Plug\" -Embedding" "$prefix/share/dbus-1/services/RLX_Plug.LNSPlugInAPI.service" \
   || fail "the service file does not name the installed program"
 if readelf -d "$bin/RLX_Plug" | grep -q "$build"; then fail "the installed program still looks into the build tree"; fi
 
-lon="$work/LonWorks"
 mkdir -p "$lon/Import" "$lon/Types" "$lon/bin"
 ln -s "$bin/XIF32BIN" "$lon/bin/XIF32BIN"
 "$bin/reg" add 'HKLM\SOFTWARE\LonWorks' /v 'LonWorks Path' /d "$lon" /f >/dev/null
@@ -58,9 +55,5 @@ ln -s "$bin/XIF32BIN" "$lon/bin/XIF32BIN"
 "$bin/lns-director" hide
 "$bin/lns-director" --network Demo configure "Routers/RLX-LonMark/Internal Modem" || fail "configure again"
 "$bin/lns-director" hide
-for _ in $(seq 1 100); do
-  gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-    --method org.freedesktop.DBus.NameHasOwner RLX_Plug.LNSPlugInAPI | grep -q true || { echo "install: ok"; exit 0; }
-  sleep 0.1
-done
-fail "the plug-in did not end after the window was hidden"
+wait_plugin_ended "the plug-in ends after the window was hidden"
+echo "install: ok"

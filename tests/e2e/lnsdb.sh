@@ -2,18 +2,10 @@
 # lnsdb end to end: the real program on a private LonWorks tree, as a user or
 # the demo script runs it.
 set -euo pipefail
-bin="$1"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export RLX_REGISTRY_ROOT="$work/registry"
-lon="$work/Lon Works"
+source "$(dirname "$0")/e2e_lib.sh"
+e2e_private_folder "$1"
+lon="$work/Lon Works"  # a tree whose path holds a blank
 mkdir -p "$lon/Import"
-fail() { echo "FAIL: $*" >&2; exit 1; }
-expect_code() {  # expect_code CODE command...
-  local want=$1; shift
-  set +e; "$@" >"$work/out" 2>"$work/err"; local got=$?; set -e
-  [ "$got" -eq "$want" ] || { cat "$work/out" "$work/err" >&2; fail "exit $got, wanted $want: $*"; }
-}
 
 "$bin/reg" add 'HKLM\SOFTWARE\LonWorks' /v 'LonWorks Path' /d "$lon" /f >/dev/null
 

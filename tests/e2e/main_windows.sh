@@ -5,55 +5,12 @@
 # order, and the windows are shown and hidden through Visible.
 #   main_windows.sh BIN_DIR DBUS_DIR   (DBUS_DIR holds session.conf and services/)
 set -euo pipefail
-bin="$(cd "$1" && pwd)"
-dbus_dir="$(cd "$2" && pwd)"
-
-if [ -z "${RLX_E2E_ON_PRIVATE_BUS:-}" ]; then
-  work=$(mktemp -d)
-  trap 'rm -rf "$work"' EXIT
-  export RLX_E2E_WORK="$work" RLX_E2E_ON_PRIVATE_BUS=1
-  export RLX_REGISTRY_ROOT="$work/registry" QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$work/runtime"
-  export RLX_PLUG_IDLE_EXIT_MS=2000
-  mkdir -p -m 700 "$XDG_RUNTIME_DIR"
-  unset DISPLAY WAYLAND_DISPLAY
-  dbus-run-session --config-file="$dbus_dir/session.conf" -- bash "$0" "$@"
-  exit $?
-fi
-
-work="$RLX_E2E_WORK"
-director="$bin/lns-director"
-lnsdb="$bin/lnsdb"
-lon="$work/LonWorks"
-fail() { echo "FAIL: $*" >&2; exit 1; }
-step() { echo "== $*"; }
-bus_call() { gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus --method "org.freedesktop.DBus.$1" "${@:2}"; }
-plugin_up() { bus_call NameHasOwner RLX_Plug.LNSPlugInAPI | grep -q true; }
-plugin_down() { ! plugin_up; }
-wait_for() {
-  local what=$1 tenths=$2
-  shift 2
-  for ((i = 0; i < tenths; i++)); do
-    if "$@"; then return 0; fi
-    sleep 0.1
-  done
-  fail "timed out waiting until $what"
-}
-# The request texts a device received, oldest first (the last field of each line).
-traffic() { "$lnsdb" traffic "$1" | awk -F'\t' '{ print $NF }'; }
-# expect_lines DESCRIPTION EXPECTED ACTUAL: the actual text starts with the expected lines.
-expect_lines() {
-  local what=$1 expected=$2 actual=$3 n
-  n=$(printf '%s\n' "$expected" | wc -l)
-  [ "$(printf '%s\n' "$actual" | head -n "$n")" == "$expected" ] ||
-    { diff <(printf '%s\n' "$expected") <(printf '%s\n' "$actual" | head -n "$n") >&2; fail "$what"; }
-}
+source "$(dirname "$0")/e2e_lib.sh"
+e2e_private_bus "$@"
 now_ms() { date +%s%3N; }
 
 step "a LonWorks tree with the plug-in installed and the Demo network, its clock frozen"
-mkdir -p "$lon/Import" "$lon/Types"
-"$bin/reg" add 'HKLM\SOFTWARE\LonWorks' /v 'LonWorks Path' /d "$lon" /f >/dev/null
-"$bin/RLX_Plug" /regplugin
-"$lnsdb" demo >/dev/null
+setup_demo_tree
 "$lnsdb" clock freeze >/dev/null
 "$lnsdb" traffic --clear >/dev/null
 
@@ -94,10 +51,10 @@ wait_for "the explicit window polls its modem" 60 bash -c \
 [ "$(traffic Routers/RLX-Explicit | tail -n 1)" == "00 01 53 00" ] || fail "the poll sent something else"
 
 step "hiding one window keeps the plug-in while the other is shown"
-pid=$(bus_call GetConnectionUnixProcessID RLX_Plug.LNSPlugInAPI | sed -nE 's/.*uint32 ([0-9]+).*/\1/p')
+pid=$(plugin_pid)
 "$director" hide
 "$director" --network Demo configure "Routers/RLX-LonMark/Internal Modem" || fail "the LonMark window is gone"
-[ "$(bus_call GetConnectionUnixProcessID RLX_Plug.LNSPlugInAPI | sed -nE 's/.*uint32 ([0-9]+).*/\1/p')" == "$pid" ] ||
+[ "$(plugin_pid)" == "$pid" ] ||
   fail "hiding the explicit window ended the plug-in under the LonMark window"
 
 step "hiding the last window shown and letting go ends the plug-in"

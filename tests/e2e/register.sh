@@ -4,37 +4,12 @@
 # commands land in the network database.
 #   register.sh BIN_DIR DBUS_DIR
 set -euo pipefail
-bin="$(cd "$1" && pwd)"
-dbus_dir="$(cd "$2" && pwd)"
+E2E_SCREEN=1
+source "$(dirname "$0")/e2e_lib.sh"
+e2e_private_bus "$@"
 
-if [ -z "${RLX_E2E_ON_PRIVATE_BUS:-}" ]; then
-  work=$(mktemp -d)
-  xvfb_pid=""
-  cleanup() { [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null; rm -rf "$work"; }
-  trap cleanup EXIT
-  # A screen of our own for the dialog; Xvfb picks a free display number itself,
-  # so tests running side by side never share one.
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 1 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-  display=":$(tr -d '[:space:]' <"$work/display")"
-  [ "$display" != ":" ] || { echo "FAIL: Xvfb did not start" >&2; exit 1; }
-  export DISPLAY="$display" RLX_E2E_WORK="$work" RLX_E2E_ON_PRIVATE_BUS=1
-  export RLX_REGISTRY_ROOT="$work/registry" XDG_RUNTIME_DIR="$work/runtime" RLX_PLUG_IDLE_EXIT_MS=2000
-  unset QT_QPA_PLATFORM WAYLAND_DISPLAY
-  mkdir -p -m 700 "$XDG_RUNTIME_DIR"
-  dbus-run-session --config-file="$dbus_dir/session.conf" -- bash "$0" "$@"
-  exit $?
-fi
-
-work="$RLX_E2E_WORK"
-lon="$work/LonWorks"
-fail() { echo "FAIL: $*" >&2; exit 1; }
-mkdir -p "$lon/Import" "$lon/Types" "$lon/bin"
-ln -s "$bin/XIF32BIN" "$lon/bin/XIF32BIN"
-"$bin/reg" add 'HKLM\SOFTWARE\LonWorks' /v 'LonWorks Path' /d "$lon" /f >/dev/null
-"$bin/RLX_Plug" /regplugin
-"$bin/lnsdb" create-network Plant --subsystem Routers >/dev/null
+setup_demo_tree
+"$lnsdb" create-network Plant --subsystem Routers >/dev/null
 
 # Presses Return (the default button "Ok"; "ALL" is chosen already) in the
 # template dialog once it is on the screen, again until the dialog is gone: a

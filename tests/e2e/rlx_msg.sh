@@ -3,18 +3,9 @@
 # control and data server to routers of both families, a call that moves on
 # with the network clock, and routers made silent or failing with lnsdb.
 set -euo pipefail
-bin="$1"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export RLX_REGISTRY_ROOT="$work/registry"
-lon="$work/LonWorks"
+source "$(dirname "$0")/e2e_lib.sh"
+e2e_private_folder "$1"
 mkdir -p "$lon/Import"
-fail() { echo "FAIL: $*" >&2; exit 1; }
-expect_code() {  # expect_code CODE command...
-  local want=$1; shift
-  set +e; "$@" >"$work/out" 2>"$work/err"; local got=$?; set -e
-  [ "$got" -eq "$want" ] || { cat "$work/out" "$work/err" >&2; fail "exit $got, wanted $want: $*"; }
-}
 out_has() { grep -qF -- "$1" "$work/out" || { cat "$work/out" >&2; fail "$2"; }; }
 
 "$bin/reg" add 'HKLM\SOFTWARE\LonWorks' /v 'LonWorks Path' /d "$lon" /f >/dev/null

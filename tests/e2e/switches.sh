@@ -1,14 +1,10 @@
 #!/usr/bin/env bash
 # The installation switches of RLX_Plug, run as an installer runs them.
 set -euo pipefail
-bin="$1"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export RLX_REGISTRY_ROOT="$work/registry"
-export QT_QPA_PLATFORM=offscreen
-lon="$work/Lon Works"
+source "$(dirname "$0")/e2e_lib.sh"
+e2e_private_folder "$1"
+lon="$work/Lon Works"  # a tree whose path holds a blank
 mkdir -p "$lon/Import" "$lon/Types"
-fail() { echo "FAIL: $*" >&2; exit 1; }
 
 "$bin/reg" add 'HKLM\SOFTWARE\LonWorks' /v 'LonWorks Path' /d "$lon" /f >/dev/null
 
