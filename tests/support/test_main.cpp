@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QTemporaryDir>
+#include <memory>
 
 #include "scripted_ui.h"
 
@@ -15,8 +16,21 @@ ScriptedUi& scriptedUi() {
 }
 
 namespace {
-class ResetUi : public ::testing::EmptyTestEventListener {
-  void OnTestStart(const ::testing::TestInfo&) override { scriptedUi().clear(); }
+// Each test starts from the scripted UI's first state and a registry root of
+// its own (an empty registry, so no LonWorks tree either): nothing of the
+// caller's environment (say an RLX_REGISTRY_ROOT holding the demo network)
+// or of the previous test reaches it.
+class FreshStart : public ::testing::EmptyTestEventListener {
+  void OnTestStart(const ::testing::TestInfo&) override {
+    scriptedUi().clear();
+    registry_ = std::make_unique<QTemporaryDir>();
+    qputenv("RLX_REGISTRY_ROOT", (registry_->path() + QStringLiteral("/registry")).toUtf8());
+  }
+  void OnTestEnd(const ::testing::TestInfo&) override {
+    qunsetenv("RLX_REGISTRY_ROOT");
+    registry_.reset();
+  }
+  std::unique_ptr<QTemporaryDir> registry_;
 };
 }  // namespace
 
@@ -33,6 +47,6 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("RLX_Plug"));
   platform::setUi(&testing_support::scriptedUi());
-  ::testing::UnitTest::GetInstance()->listeners().Append(new testing_support::ResetUi);
+  ::testing::UnitTest::GetInstance()->listeners().Append(new testing_support::FreshStart);
   return RUN_ALL_TESTS();
 }
