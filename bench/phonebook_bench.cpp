@@ -21,7 +21,7 @@
 #include "phonebook/phonebook_store.h"
 #include "phonebook/phonebook_sync.h"
 #include "platform/registry.h"
-#include "windows/support/device_link.h"
+#include "window_support/device_link.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include "phonebook/listing.h"
 #include "phonebook/phonebook_sync.h"
 #include "platform/ui_services.h"
-#include "windows/support/device_link.h"
-#include "windows/support/main_window_link.h"
+#include "window_support/device_link.h"
+#include "window_support/main_window_link.h"
 
 namespace phonebook {
 

@@ -17,8 +17,8 @@
 #include "phonebook/listing.h"
 #include "phonebook/phonebook_editor.h"
 #include "phonebook/testing/phonebook_fixture.h"
-#include "windows/support/device_link.h"
-#include "windows/support/main_window_link.h"
+#include "window_support/device_link.h"
+#include "window_support/main_window_link.h"
 
 using namespace phonebook;
 

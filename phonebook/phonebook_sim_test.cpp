@@ -15,7 +15,7 @@
 #include "phonebook/phonebook_sync.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/sim_network.h"
-#include "windows/support/device_link.h"
+#include "window_support/device_link.h"
 
 using namespace phonebook;
 namespace dp = device_protocol;

@@ -6,7 +6,6 @@
 #include "device_protocol/reply_text.h"
 #include "device_protocol/requests.h"
 #include "platform/ui_services.h"
-#include "windows/support/small_windows.h"
 
 namespace phonebook {
 
@@ -426,22 +425,23 @@ bool ResyncFromDevice(const lns::AppDevicePtr& device, GridRows& rows, const Mes
 
 // --- Creation --------------------------------------------------------------------
 
-void CreateDescriptionRecordsWith(QWidget* owner, const lns::AppDevicePtr& device, int count,
-                                  const LonMarkDirectory& directory) {
-  fProgress progress(owner);
-  progress.Start(count);
+void CreateDescriptionRecordsWith(const lns::AppDevicePtr& device, int count, const LonMarkDirectory& directory,
+                                  const Progress& progress) {
+  if (progress)
+    progress(0, count);
   auto records = device->Extensions();
   for (int i = 0; i < count; ++i) {
-    progress.Step(i + 1);
+    if (progress)
+      progress(i + 1, count);
     const QString name = directory.RecordName(i);
     // A record is added with empty fields; one that exists keeps its text.
     if (!RecordExists(*records, name))
       records->Add(name);
   }
-  progress.Finish();
 }
 
-DownloadResult FirstDownload(QWidget* owner, const lns::AppDevicePtr& device, const MessageSender& send) {
+DownloadResult FirstDownload(QWidget* owner, const lns::AppDevicePtr& device, const MessageSender& send,
+                             const Progress& progress) {
   auto records = device->Extensions();
   if (RecordExists(*records, ExplicitEntryRecordName(0))) {
     RecordTransaction tx;
@@ -451,20 +451,18 @@ DownloadResult FirstDownload(QWidget* owner, const lns::AppDevicePtr& device, co
   }
   QStringList numbers;
   bool complete = true;
-  {
-    fProgress progress(owner);
-    progress.Start(kExplicitEntryCount);
-    for (int i = 0; i < kExplicitEntryCount; ++i) {
-      progress.Step(i + 1);
-      const QString reply = send(dp::ReadEntry(i));
-      if (dp::IsFailureReply(reply)) {
-        Report(owner, dp::kDownloadPhonebookFailed, reply);
-        complete = false;
-        break;
-      }
-      numbers << dp::PhonebookNumberFromReply(reply);
+  if (progress)
+    progress(0, kExplicitEntryCount);
+  for (int i = 0; i < kExplicitEntryCount; ++i) {
+    if (progress)
+      progress(i + 1, kExplicitEntryCount);
+    const QString reply = send(dp::ReadEntry(i));
+    if (dp::IsFailureReply(reply)) {
+      Report(owner, dp::kDownloadPhonebookFailed, reply);
+      complete = false;
+      break;
     }
-    progress.Finish();
+    numbers << dp::PhonebookNumberFromReply(reply);
   }
   RecordTransaction tx;
   for (int i = 0; i < kExplicitEntryCount; ++i) {

@@ -121,21 +121,26 @@ bool ResyncFromDevice(const lns::AppDevicePtr& device, GridRows& rows, const Mes
 
 // --- Creation of the stored records --------------------------------------
 
+// How a long operation reports its steps: progress(0, total) as it starts,
+// progress(n, total) as it takes up step n of 1..total. The windows turn it
+// into the progress window; without one, nothing is reported.
+using Progress = std::function<void(int step, int total)>;
+
 // LonMark family: a DescriptionRecord of the directory with an empty
-// description for every element, showing the progress window. Existing
-// records are kept.
-void CreateDescriptionRecordsWith(QWidget* owner, const lns::AppDevicePtr& device, int count,
-                                  const LonMarkDirectory& directory = {});
+// description for every element. Existing records are kept.
+void CreateDescriptionRecordsWith(const lns::AppDevicePtr& device, int count, const LonMarkDirectory& directory = {},
+                                  const Progress& progress = {});
 
 enum class DownloadResult { Complete, Stopped, RecordsExisted };
 
 // Explicit family, first sight of a device with a phonebook: reads the 64
-// entries (progress window) and creates their records, all records in one
+// entries (reporting each to progress) and creates their records, all records in one
 // transaction after the reading, so an interrupted download is tried again
 // the next time. A failed read is reported and stops the reading; the entries
 // read so far are kept and the marker says "1" (the copy is incomplete).
 // Also makes sure the ResyncMarker exists.
-DownloadResult FirstDownload(QWidget* owner, const lns::AppDevicePtr& device, const MessageSender& send);
+DownloadResult FirstDownload(QWidget* owner, const lns::AppDevicePtr& device, const MessageSender& send,
+                             const Progress& progress = {});
 
 // The 64 records and the marker exist afterwards (fields empty when new).
 // Records made here, without the device, mark the copy out of step ("1").

@@ -8,8 +8,9 @@
 #include "host/mmain.h"
 #include "phonebook/phonebook_store.h"
 #include "platform/ui_services.h"
-#include "windows/support/device_link.h"
-#include "windows/support/main_window_link.h"
+#include "window_support/device_link.h"
+#include "window_support/small_windows.h"
+#include "window_support/main_window_link.h"
 
 namespace phonebook {
 
@@ -24,10 +25,36 @@ void ReportDatabaseError(QWidget* owner, const lns::LnsError& e) {
 
 }  // namespace
 
+namespace {
+
+// The progress window over the owner while a storage operation reports its
+// steps; it closes when this goes.
+class ProgressWindow {
+ public:
+  explicit ProgressWindow(QWidget* owner) : window_(owner) {}
+  ~ProgressWindow() { window_.Finish(); }
+  ProgressWindow(const ProgressWindow&) = delete;
+  ProgressWindow& operator=(const ProgressWindow&) = delete;
+  Progress report() {
+    return [this](int step, int total) {
+      if (step == 0)
+        window_.Start(total);
+      else
+        window_.Step(step);
+    };
+  }
+
+ private:
+  fProgress window_;
+};
+
+}  // namespace
+
 void CreateDescriptionRecords(QWidget* owner, const lns::AppDevicePtr& device, const LonMarkDirectory& directory) {
   platform::BusyCursor busy;
-  CreateDescriptionRecordsWith(owner, device, directory.dialString ? directory.dialString->ElementCount() : 0,
-                               directory);
+  ProgressWindow progress(owner);
+  CreateDescriptionRecordsWith(device, directory.dialString ? directory.dialString->ElementCount() : 0, directory,
+                               progress.report());
 }
 
 ProbeResult PhonebookProbeAndDownloadWith(QWidget* owner, const MessageSender& send, const lns::AppDevicePtr& device) {
@@ -41,7 +68,8 @@ ProbeResult PhonebookProbeAndDownloadWith(QWidget* owner, const MessageSender& s
   if (dp::IsNotSupportedReply(reply))
     return ProbeResult::NoPhonebook;
   try {
-    FirstDownload(owner, device, send);
+    ProgressWindow progress(owner);
+    FirstDownload(owner, device, send, progress.report());
   } catch (const lns::LnsError& e) {
     ReportDatabaseError(owner, e);
   }

@@ -17,8 +17,8 @@
 #include "host/mmain.h"
 #include "platform/ui_services.h"
 #include "ring_stats/modal_owner.h"
-#include "windows/support/device_link.h"
-#include "windows/support/main_window_link.h"
+#include "window_support/device_link.h"
+#include "window_support/main_window_link.h"
 
 namespace dp = device_protocol;
 

@@ -6,7 +6,7 @@
 #include "ring_stats/fconnstatistics.h"
 #include "ring_stats/fringmode.h"
 #include "ring_stats/modal_owner.h"
-#include "windows/support/main_window_link.h"
+#include "window_support/main_window_link.h"
 
 namespace ring_stats {
 

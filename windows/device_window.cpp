@@ -24,7 +24,7 @@
 #include "platform/accessibility.h"
 #include "windows/dial_modes.h"
 #include "platform/ui_services.h"
-#include "windows/support/small_windows.h"
+#include "window_support/small_windows.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 
 #include "host/lns/lns.h"
 #include "host/plugin_window.h"
-#include "windows/support/device_link.h"
-#include "windows/support/main_window_link.h"
+#include "window_support/device_link.h"
+#include "window_support/main_window_link.h"
 
 class CZEV_ActiveXCtrl;
 class QAction;

@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
   {
     auto directory = lonMark->Interface()->LonMarkObjects()->Item("Directory #1");
     auto dialString = directory->ConfigProperties()->Item("UCPT_DialString");
-    phonebook::CreateDescriptionRecordsWith(nullptr, lonMark, dialString->ElementCount());
+    phonebook::CreateDescriptionRecordsWith(lonMark, dialString->ElementCount());
     auto records = lonMark->Extensions();
     for (const Entry& e : kEntries) {
       dialString->SetElement(e.index, QString::fromUtf8(e.number));

@@ -19,8 +19,8 @@
 #include "lonworks/object_server/object_server.h"
 #include "lonworks/object_server/rlx_devices.h"
 #include "ring_stats/testing/rlx_endpoint.h"
-#include "windows/support/device_link.h"
-#include "windows/support/main_window_link.h"
+#include "window_support/device_link.h"
+#include "window_support/main_window_link.h"
 
 namespace ring_testing {
 

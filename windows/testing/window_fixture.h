@@ -23,7 +23,7 @@
 #include "tests/support/sim_network.h"
 #include "windows/fmain.h"
 #include "windows/fmain_explicit.h"
-#include "windows/support/small_windows.h"
+#include "window_support/small_windows.h"
 #include "windows/waits.h"
 
 namespace window_testing {

@@ -1,4 +1,4 @@
-#include "windows/support/small_windows.h"
+#include "window_support/small_windows.h"
 
 #include <gtest/gtest.h>
 

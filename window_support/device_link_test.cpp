@@ -1,4 +1,4 @@
-#include "windows/support/device_link.h"
+#include "window_support/device_link.h"
 
 #include <gtest/gtest.h>
 
