@@ -1,6 +1,8 @@
 #include "network_clock.h"
 
+#include <chrono>
 #include <optional>
+#include <thread>
 
 #include "lonworks/object_server/sim_database.h"
 #include "platform/clock.h"
@@ -61,6 +63,23 @@ void runNetworkClock(lnssim::SimDatabase& db, const platform::Clock& clock) {
   const NetworkClock c = readNetworkClock(db, clock);
   store(db, std::nullopt, c.nowMs - clock.epochMs());
   tx.commit();
+}
+
+qint64 chargeChannelTime(lnssim::SimDatabase& db, const platform::Clock& clock, qint64 ms) {
+  if (ms <= 0)
+    return 0;
+  const NetworkClock c = readNetworkClock(db, clock);
+  if (!c.frozen)
+    return ms;
+  lnssim::SimDatabase::Transaction tx(db);
+  store(db, c.nowMs + ms, c.offsetMs);
+  tx.commit();
+  return 0;
+}
+
+void waitChannelTime(qint64 ms) {
+  if (ms > 0)
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
 }  // namespace rlxsim

@@ -34,4 +34,12 @@ void advanceNetworkClock(lnssim::SimDatabase& db, const platform::Clock& clock, 
 // Lets network time run again from where it stands.
 void runNetworkClock(lnssim::SimDatabase& db, const platform::Clock& clock);
 
+// The time a message spends on the channel (ms >= 0). Frozen network time is
+// charged with it: moved forward by ms in the caller's transaction, so
+// nothing waits and every process sees the time the message took. Running
+// network time answers ms: the caller waits that long in real time, after
+// its transaction (waitChannelTime), so the message really takes it.
+qint64 chargeChannelTime(lnssim::SimDatabase& db, const platform::Clock& clock, qint64 ms);
+void waitChannelTime(qint64 ms);
+
 }  // namespace rlxsim
