@@ -13,9 +13,11 @@
 // CMakeLists.txt). Without any endpoint every OpenPoint and ResetDataServer
 // answers kLcaFailed.
 //
-// The data server never calls one endpoint from two threads at once, but it
-// does call it from different threads: checkDevice and reset on the caller of
-// OpenPoint / ResetDataServer, request on the data server's own thread.
+// Threads: checkDevice and reset are called on the caller of OpenPoint /
+// ResetDataServer, one at a time; request on the data server's own thread,
+// one at a time. A check may run while a request is under way: a message
+// that takes long to deliver (a slow channel, a database held by another
+// program) must not hold up the points of the next one.
 // Exceptions thrown by an endpoint are taken as a data-server failure.
 
 #include <cstdint>
