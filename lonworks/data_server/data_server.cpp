@@ -244,6 +244,7 @@ std::int32_t DataServer::WritePoint(std::int32_t dataServer, std::int32_t pointH
   job.request.service = service;
   job.request.text = std::string(body);
   job.request.data = std::move(*data);
+  job.request.written = std::chrono::steady_clock::now();
   if (service == Service::WithResponse) {
     // The response points answer for this message from now on: reading one
     // before the reply is in reports the time-out.

@@ -20,6 +20,7 @@
 // program) must not hold up the points of the next one.
 // Exceptions thrown by an endpoint are taken as a data-server failure.
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -54,6 +55,8 @@ struct DeviceRequest {
   Service service = Service::WithResponse;
   std::string text;                // the body as written: "01 61 02 01"
   std::vector<std::uint8_t> data;  // the body's byte values: 1, 61, 2, 1
+  // When the message was written: the time it spends on its way counts from here.
+  std::chrono::steady_clock::time_point written{};
 };
 
 struct DeviceAnswer {

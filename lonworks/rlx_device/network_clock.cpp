@@ -1,6 +1,5 @@
 #include "network_clock.h"
 
-#include <chrono>
 #include <optional>
 #include <thread>
 
@@ -77,9 +76,9 @@ qint64 chargeChannelTime(lnssim::SimDatabase& db, const platform::Clock& clock, 
   return 0;
 }
 
-void waitChannelTime(qint64 ms) {
+void waitChannelTime(std::chrono::steady_clock::time_point arrived, qint64 ms) {
   if (ms > 0)
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    std::this_thread::sleep_until(arrived + std::chrono::milliseconds(ms));
 }
 
 }  // namespace rlxsim

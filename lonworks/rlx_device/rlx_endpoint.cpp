@@ -155,8 +155,13 @@ lcadatsv::DeviceStatus RlxEndpoint::checkDeviceNow(lnssim::RuntimeContext& ctx, 
     return lcadatsv::DeviceStatus::UnknownDevice;
   if (!familyOf(device->programId))
     return lcadatsv::DeviceStatus::Ok;
-  const DeviceState s = peekState(ctx, *device, 0);
-  switch (s.fault) {
+  // Only the fault matters here: read it out of the stored state without
+  // parsing the whole document (a device without one has none).
+  const auto fault = ctx.database()
+                         .query("SELECT json_extract(doc, '$.fault') FROM rlx_state WHERE device_id=?1")
+                         .bind(1, device->rowId)
+                         .scalarText();
+  switch (fault ? faultFromName(*fault).value_or(Fault::None) : Fault::None) {
     case Fault::Failure:
       return lcadatsv::DeviceStatus::Failure;
     case Fault::ResetOnce:
@@ -220,6 +225,9 @@ void RlxEndpoint::keepUndelivered(const lcadatsv::DeviceRequest& request, const 
 }
 
 lcadatsv::DeviceAnswer RlxEndpoint::request(const lcadatsv::DeviceRequest& request) {
+  // The message's time on the channel counts from its writing.
+  const auto arrived = request.written != std::chrono::steady_clock::time_point{} ? request.written
+                                                                                   : std::chrono::steady_clock::now();
   const QString text = requestLogText(request.messageCode, request.text);
   if (deliveries_.db)
     deliveries_.db->clearLastFailure();
@@ -253,7 +261,7 @@ lcadatsv::DeviceAnswer RlxEndpoint::request(const lcadatsv::DeviceRequest& reque
     const qint64 wait = answer.silent ? 0 : chargeChannelTime(db, clock_, pass.delayMs);
     session.commit();
     tx.commit();
-    waitChannelTime(wait);
+    waitChannelTime(arrived, wait);
     if (answer.silent)
       return lcadatsv::DeviceAnswer::noAnswer();
     return lcadatsv::DeviceAnswer::reply(std::vector<std::uint8_t>(answer.reply.begin(), answer.reply.end()));

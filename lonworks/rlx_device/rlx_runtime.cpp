@@ -35,6 +35,7 @@ QString read(lnssim::RuntimeContext& ctx, const lnssim::PointAccess& p, Read&& v
   if (!isRlx(p.device))
     return p.storedValue;
   ensureSchema(ctx.database());
+  const auto arrived = std::chrono::steady_clock::now();
   DeviceSession session(ctx, p.device);
   const ChannelPass pass = passChannel(session.state(), p.device.rowId);
   if (pass.lost || !answers(session.state(), session.now())) {
@@ -44,7 +45,7 @@ QString read(lnssim::RuntimeContext& ctx, const lnssim::PointAccess& p, Read&& v
   const QString result = value(session.state()).value_or(p.storedValue);
   const qint64 wait = chargeChannelTime(ctx.database(), ctx.clock(), pass.delayMs);
   session.commit();
-  waitChannelTime(wait);
+  waitChannelTime(arrived, wait);
   return result;
 }
 
@@ -55,6 +56,7 @@ void write(lnssim::RuntimeContext& ctx, const lnssim::PointAccess& p, const QStr
   if (!isRlx(p.device))
     return;
   ensureSchema(ctx.database());
+  const auto arrived = std::chrono::steady_clock::now();
   DeviceSession session(ctx, p.device);
   const QString text = pointText(p, value);
   const ChannelPass pass = passChannel(session.state(), p.device.rowId);
@@ -74,7 +76,7 @@ void write(lnssim::RuntimeContext& ctx, const lnssim::PointAccess& p, const QStr
   session.log(p.objectName, refusal ? QStringLiteral("refused") : QStringLiteral("ok"), text);
   const qint64 wait = chargeChannelTime(ctx.database(), ctx.clock(), pass.delayMs);
   session.commit();
-  waitChannelTime(wait);
+  waitChannelTime(arrived, wait);
   if (refusal)
     std::rethrow_exception(refusal);
 }
@@ -104,6 +106,7 @@ void RlxRuntime::test(lnssim::RuntimeContext& ctx, const lnssim::DeviceIdentity&
   if (!isRlx(device))
     return;
   ensureSchema(ctx.database());
+  const auto arrived = std::chrono::steady_clock::now();
   DeviceSession session(ctx, device);
   const ChannelPass pass = passChannel(session.state(), device.rowId);
   const bool answering = !pass.lost && answers(session.state(), session.now());
@@ -111,7 +114,7 @@ void RlxRuntime::test(lnssim::RuntimeContext& ctx, const lnssim::DeviceIdentity&
   session.commit();
   if (!answering)
     silent(session);
-  waitChannelTime(wait);
+  waitChannelTime(arrived, wait);
 }
 
 void RlxRuntime::poll(lnssim::RuntimeContext& ctx) {
