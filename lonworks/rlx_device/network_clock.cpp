@@ -8,6 +8,10 @@
 
 namespace rlxsim {
 
+namespace {
+constexpr int kWakeUpMarginUs = 300;
+}  // namespace
+
 NetworkClock readNetworkClock(lnssim::SimDatabase& db, const platform::Clock& clock) {
   NetworkClock c;
   lnssim::Query q = db.query("SELECT frozen_ms, offset_ms FROM rlx_clock WHERE id=1");
@@ -77,8 +81,16 @@ qint64 chargeChannelTime(lnssim::SimDatabase& db, const platform::Clock& clock, 
 }
 
 void waitChannelTime(std::chrono::steady_clock::time_point arrived, qint64 ms) {
-  if (ms > 0)
-    std::this_thread::sleep_until(arrived + std::chrono::milliseconds(ms));
+  if (ms <= 0)
+    return;
+  // A sleep ends a tenth of a millisecond or more after its time: sleep until
+  // shortly before, then yield until the time, so a message takes its
+  // latency and not noticeably more.
+  using namespace std::chrono;
+  const steady_clock::time_point until = arrived + milliseconds(ms);
+  std::this_thread::sleep_until(until - microseconds(kWakeUpMarginUs));
+  while (steady_clock::now() < until)
+    std::this_thread::yield();
 }
 
 }  // namespace rlxsim

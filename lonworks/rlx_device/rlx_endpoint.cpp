@@ -21,9 +21,7 @@ RlxEndpoint::~RlxEndpoint() {
   if (undelivered_.isEmpty() || !deliveries_.ctx)
     return;
   try {
-    lnssim::SimDatabase::Transaction tx(deliveries_.ctx->database());
     logUndelivered(*deliveries_.ctx);
-    tx.commit();
   } catch (const lns::LnsError&) {
   }
 }
@@ -95,23 +93,6 @@ std::optional<lnssim::DeviceIdentity> findDevice(lnssim::RuntimeContext& ctx, st
   return ctx.device(*id);
 }
 
-// Reads that belong together in one read transaction: one lock instead of one per statement.
-class ReadTransaction {
- public:
-  explicit ReadTransaction(lnssim::SimDatabase& db) : db_(db) { db_.exec("BEGIN"); }
-  ~ReadTransaction() {
-    try {
-      db_.exec("COMMIT");
-    } catch (const lns::LnsError&) {
-    }
-  }
-  ReadTransaction(const ReadTransaction&) = delete;
-  ReadTransaction& operator=(const ReadTransaction&) = delete;
-
- private:
-  lnssim::SimDatabase& db_;
-};
-
 std::pair<qint64, qint64> changeStamp(lnssim::SimDatabase& db) {
   const qint64 version = db.query("PRAGMA data_version").scalarInt().value_or(-1);
   return {version, qint64(sqlite3_total_changes64(db.handle()))};
@@ -147,21 +128,20 @@ lcadatsv::DeviceStatus RlxEndpoint::checkDevice(std::int32_t dataServer, const s
 
 lcadatsv::DeviceStatus RlxEndpoint::checkDeviceNow(lnssim::RuntimeContext& ctx, std::int32_t dataServer,
                                                    std::int32_t handle) {
-  const ReadTransaction reading(ctx.database());
-  if (!systemExists(ctx, dataServer))
+  // One statement: the system, the device under it and, of its stored state,
+  // only the fault (a device without a stored state has none).
+  lnssim::Query q = ctx.database().query(
+      "SELECT d.program_id, json_extract(s.doc, '$.fault') FROM systems y "
+      "LEFT JOIN devices d ON d.system_id=y.id AND d.handle=?2 "
+      "LEFT JOIN rlx_state s ON s.device_id=d.id WHERE y.id=?1");
+  q.bindAll(qint64(dataServer), qint64(handle));
+  if (!q.next())
     return lcadatsv::DeviceStatus::UnknownDataServer;
-  const auto device = findDevice(ctx, dataServer, handle);
-  if (!device)
+  if (q.isNull(0))
     return lcadatsv::DeviceStatus::UnknownDevice;
-  if (!familyOf(device->programId))
+  if (!familyOf(q.text(0)) || q.isNull(1))
     return lcadatsv::DeviceStatus::Ok;
-  // Only the fault matters here: read it out of the stored state without
-  // parsing the whole document (a device without one has none).
-  const auto fault = ctx.database()
-                         .query("SELECT json_extract(doc, '$.fault') FROM rlx_state WHERE device_id=?1")
-                         .bind(1, device->rowId)
-                         .scalarText();
-  switch (fault ? faultFromName(*fault).value_or(Fault::None) : Fault::None) {
+  switch (faultFromName(q.text(1)).value_or(Fault::None)) {
     case Fault::Failure:
       return lcadatsv::DeviceStatus::Failure;
     case Fault::ResetOnce:
@@ -203,6 +183,7 @@ lcadatsv::DeviceStatus RlxEndpoint::reset(std::int32_t dataServer) {
 void RlxEndpoint::logUndelivered(lnssim::RuntimeContext& ctx) {
   if (undelivered_.isEmpty())
     return;
+  lnssim::SimDatabase::Transaction tx(ctx.database());
   const qint64 now = networkNow(ctx.database(), ctx.clock());
   for (const Undelivered& u : std::as_const(undelivered_)) {
     const auto device = findDevice(ctx, u.dataServer, u.deviceHandle);
@@ -210,6 +191,7 @@ void RlxEndpoint::logUndelivered(lnssim::RuntimeContext& ctx) {
       appendTraffic(ctx.database(), device->rowId,
                     TrafficEntry{u.atMs ? u.atMs : now, QString(), QStringLiteral("not delivered"), u.text});
   }
+  tx.commit();
   undelivered_.clear();
 }
 
@@ -234,8 +216,8 @@ lcadatsv::DeviceAnswer RlxEndpoint::request(const lcadatsv::DeviceRequest& reque
   try {
     lnssim::RuntimeContext& ctx = context(deliveries_);
     lnssim::SimDatabase& db = ctx.database();
-    lnssim::SimDatabase::Transaction tx(db);
     logUndelivered(ctx);
+    lnssim::SimDatabase::Transaction tx(db);
     const auto device = findDevice(ctx, request.dataServer, request.deviceHandle);
     if (!device || !familyOf(device->programId)) {
       tx.commit();

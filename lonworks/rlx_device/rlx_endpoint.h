@@ -79,7 +79,8 @@ class RlxEndpoint : public lcadatsv::DeviceEndpoint {
 
   lnssim::RuntimeContext& context(Connection& connection);
   lcadatsv::DeviceStatus checkDeviceNow(lnssim::RuntimeContext& ctx, std::int32_t dataServer, std::int32_t handle);
-  // Logs the messages that were not delivered; in the caller's transaction.
+  // Logs the messages that were not delivered, in a transaction of its own,
+  // and forgets them once it is committed.
   void logUndelivered(lnssim::RuntimeContext& ctx);
   void keepUndelivered(const lcadatsv::DeviceRequest& request, const QString& text);
 
