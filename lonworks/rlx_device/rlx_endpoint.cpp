@@ -1,6 +1,7 @@
 #include "rlx_endpoint.h"
 
 #include <QFile>
+#include <cstdio>
 #include <sqlite3.h>
 #include <sys/stat.h>
 
@@ -17,12 +18,18 @@ RlxEndpoint::RlxEndpoint(const platform::Clock& clock, std::function<QString()> 
 }
 
 RlxEndpoint::~RlxEndpoint() {
-  // One last try for what is still unlogged, on the connection already open.
+  // One last try for what is still unlogged, on the connection already open,
+  // waiting as long as any program waits for the database; what still cannot
+  // be logged is named on the error output rather than lost without a word.
   if (undelivered_.isEmpty() || !deliveries_.ctx)
     return;
   try {
+    deliveries_.db->setBusyTimeout(kFinalWaitMs);
     logUndelivered(*deliveries_.ctx);
-  } catch (const lns::LnsError&) {
+  } catch (const lns::LnsError& e) {
+    for (const Undelivered& u : std::as_const(undelivered_))
+      std::fprintf(stderr, "RLX simulator: message \"%s\" to device # %d was not delivered and could not be logged: %s\n",
+                   qPrintable(u.text), int(u.deviceHandle), qPrintable(e.description()));
   }
 }
 

@@ -20,7 +20,8 @@
 // message waits deliveryWait for the database at most; one that cannot get
 // it is not delivered (the data server reports a failure) and is logged
 // "not delivered" by the first message that gets the database again, ahead
-// of that message's own line (or when the endpoint goes, if it can).
+// of that message's own line, or when the endpoint goes (waiting up to
+// kFinalWaitMs; what cannot be logged even then is named on stderr).
 
 #include <QList>
 #include <QString>
@@ -39,6 +40,8 @@ class RlxEndpoint : public lcadatsv::DeviceEndpoint {
  public:
   static constexpr int kCheckWaitMs = 20;
   static constexpr int kDefaultDeliveryWaitMs = 1000;
+  // How long the endpoint's end waits to log what was not delivered.
+  static constexpr int kFinalWaitMs = 5000;
   // Records of undelivered messages kept for later; older ones beyond are dropped.
   static constexpr int kUndeliveredLimit = 1000;
 

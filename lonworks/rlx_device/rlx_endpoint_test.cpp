@@ -125,6 +125,22 @@ TEST_F(EndpointTest, AMessageKeptOutByALockedDatabaseIsLoggedAsNotDelivered) {
   }
   replyOf(request(demo->explicitDevice, dp::PresenceProbe()));
   EXPECT_EQ(log(demo->explicitDevice), QStringList({"not delivered|" + hangUp, "ok|00 01 48 00"}));
+
+  // With no message after it, the endpoint's end logs it.
+  clearTraffic(server->database(), std::nullopt);
+  {
+    RlxEndpoint shortLived(clock);
+    shortLived.setDeliveryWait(20);
+    lnssim::SimDatabase other(tree.databasePath());
+    other.exec("BEGIN EXCLUSIVE");
+    lcadatsv::DeviceRequest q;
+    q.dataServer = ds;
+    q.deviceHandle = demo->explicitDevice->Handle();
+    q.text = hangUp.mid(3).toStdString();
+    EXPECT_EQ(shortLived.request(q).kind, DeviceAnswer::Kind::Failure);
+    other.exec("ROLLBACK");
+  }
+  EXPECT_EQ(log(demo->explicitDevice), QStringList({"not delivered|" + hangUp}));
 }
 
 TEST_F(EndpointTest, AnswersTheWholeCommandSetOfEitherFamily) {
