@@ -100,6 +100,13 @@ std::optional<lnssim::DeviceIdentity> findDevice(lnssim::RuntimeContext& ctx, st
   return ctx.device(*id);
 }
 
+// Puts a connection's own busy timeout back after a check borrowed it.
+struct BusyTimeoutBack {
+  lnssim::SimDatabase& db;
+  int ms;
+  ~BusyTimeoutBack() { db.setBusyTimeout(ms); }
+};
+
 std::pair<qint64, qint64> changeStamp(lnssim::SimDatabase& db) {
   const qint64 version = db.query("PRAGMA data_version").scalarInt().value_or(-1);
   return {version, qint64(sqlite3_total_changes64(db.handle()))};
@@ -108,11 +115,20 @@ std::pair<qint64, qint64> changeStamp(lnssim::SimDatabase& db) {
 }  // namespace
 
 lcadatsv::DeviceStatus RlxEndpoint::checkDevice(std::int32_t dataServer, const std::string&, std::int32_t handle) {
-  if (checks_.db)
-    checks_.db->clearLastFailure();
+  // On the deliveries' connection when no message is under way: it made the
+  // last change, so its cache still holds what the check reads. Otherwise on
+  // a connection of its own, never waiting for the message.
+  std::unique_lock<std::mutex> lane(deliveryLane_, std::try_to_lock);
+  Connection& c = lane.owns_lock() ? deliveries_ : checks_;
+  if (c.db) {
+    c.db->clearLastFailure();
+    c.db->setBusyTimeout(kCheckWaitMs);
+  }
   try {
-    lnssim::RuntimeContext& ctx = context(checks_);
+    lnssim::RuntimeContext& ctx = context(c);
     lnssim::SimDatabase& db = ctx.database();
+    db.setBusyTimeout(kCheckWaitMs);
+    const BusyTimeoutBack restore{db, c.busyTimeoutMs};
     const auto stamp = changeStamp(db);
     if (checkMemo_.db == &db && checkMemo_.stamp == stamp && checkMemo_.dataServer == dataServer &&
         checkMemo_.handle == handle)
@@ -122,7 +138,9 @@ lcadatsv::DeviceStatus RlxEndpoint::checkDevice(std::int32_t dataServer, const s
     lastStatus_[{dataServer, handle}] = status;
     return status;
   } catch (const lns::LnsError&) {
-    if (checks_.db && checks_.db->lastFailureWasBusy()) {
+    if (c.db)
+      c.db->setBusyTimeout(c.busyTimeoutMs);
+    if (c.db && c.db->lastFailureWasBusy()) {
       // Held by another program beyond the short wait: the device is taken to
       // be as it was last found (a device never checked, as there), and the
       // message goes on to be delivered or not.
@@ -218,6 +236,7 @@ lcadatsv::DeviceAnswer RlxEndpoint::request(const lcadatsv::DeviceRequest& reque
   const auto arrived = request.written != std::chrono::steady_clock::time_point{} ? request.written
                                                                                    : std::chrono::steady_clock::now();
   const QString text = requestLogText(request.messageCode, request.text);
+  const std::lock_guard<std::mutex> lane(deliveryLane_);
   if (deliveries_.db)
     deliveries_.db->clearLastFailure();
   try {

@@ -14,9 +14,11 @@
 // delivered one takes its latency (network_clock.h chargeChannelTime).
 //
 // Another program may hold the database's write lock for as long as it
-// likes. Checks and resets use a connection of their own, so they never wait
-// behind a message; they wait kCheckWaitMs for the database at most, and a
-// check that cannot read it answers what it last found for the device. A
+// likes. A check never waits behind a message: while one is under way it
+// uses a connection of its own (so do resets; otherwise it uses the
+// deliveries', whose cache holds what the last message changed). Checks and
+// resets wait kCheckWaitMs for the database at most, and a check that cannot
+// read it answers what it last found for the device. A
 // message waits deliveryWait for the database at most; one that cannot get
 // it is not delivered (the data server reports a failure) and is logged
 // "not delivered" by the first message that gets the database again, ahead
@@ -28,6 +30,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 
 #include "lonworks/data_server/device_endpoint.h"
 #include "lonworks/object_server/device_runtime.h"
@@ -90,8 +93,9 @@ class RlxEndpoint : public lcadatsv::DeviceEndpoint {
   const platform::Clock& clock_;
   std::function<QString()> databasePath_;
   qint64 registryCheckIntervalMs_ = 100;
-  Connection checks_;      // checkDevice, reset
-  Connection deliveries_;  // request
+  Connection checks_;      // reset, and checks while a message is under way
+  Connection deliveries_;  // request, and checks while none is
+  std::mutex deliveryLane_;  // deliveries_ and undelivered_
   QList<Undelivered> undelivered_;
 
   // The last device check: a message opens three points on the same device in
