@@ -18,9 +18,9 @@
 // uses a connection of its own (so do resets; otherwise it uses the
 // deliveries', whose cache holds what the last message changed). Checks and
 // resets wait kCheckWaitMs for the database at most, and a check that cannot
-// read it answers what it last found for the device. A
-// message waits deliveryWait for the database at most; one that cannot get
-// it is not delivered (the data server reports a failure) and is logged
+// read it answers what it last found for the device. A message waits
+// kDefaultDeliveryWaitMs (setDeliveryWait) at most; one that cannot get it
+// is not delivered (the data server reports a failure) and is logged
 // "not delivered" by the first message that gets the database again, ahead
 // of that message's own line, or when the endpoint goes (waiting up to
 // kFinalWaitMs; what cannot be logged even then is named on stderr).
