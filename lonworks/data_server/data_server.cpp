@@ -71,7 +71,7 @@ std::shared_ptr<DeviceEndpoint> DataServer::endpoint() {
 
 DeviceStatus DataServer::checkDevice(DeviceEndpoint& endpoint, std::int32_t dataServer, const std::string& name,
                                      std::int32_t handle) {
-  std::lock_guard<std::mutex> lock(endpointMutex_);
+  std::lock_guard<std::mutex> lock(checkMutex_);
   try {
     return endpoint.checkDevice(dataServer, name, handle);
   } catch (...) {
@@ -83,7 +83,7 @@ std::int32_t DataServer::ResetDataServer(std::int32_t dataServer) {
   const std::shared_ptr<DeviceEndpoint> ep = endpoint();
   if (!ep)
     return lca::kLcaFailed;
-  std::lock_guard<std::mutex> lock(endpointMutex_);
+  std::lock_guard<std::mutex> lock(checkMutex_);
   try {
     const DeviceStatus status = ep->reset(dataServer);
     // Only these two mean something for a reset.
@@ -244,6 +244,7 @@ std::int32_t DataServer::WritePoint(std::int32_t dataServer, std::int32_t pointH
   job.request.service = service;
   job.request.text = std::string(body);
   job.request.data = std::move(*data);
+  job.request.written = std::chrono::steady_clock::now();
   if (service == Service::WithResponse) {
     // The response points answer for this message from now on: reading one
     // before the reply is in reports the time-out.
@@ -348,7 +349,7 @@ void DataServer::run() {
 void DataServer::deliver(Job& job) {
   DeviceAnswer answer = DeviceAnswer::failure();
   if (const std::shared_ptr<DeviceEndpoint> ep = endpoint()) {
-    std::lock_guard<std::mutex> lock(endpointMutex_);
+    std::lock_guard<std::mutex> lock(deliveryMutex_);
     try {
       answer = ep->request(job.request);
     } catch (...) {

@@ -147,8 +147,10 @@ class DataServer {
   const std::size_t pointLimit_;
   const std::size_t deviceLimit_;
 
-  // Calls into the endpoint, one at a time.
-  std::mutex endpointMutex_;
+  // Calls into the endpoint: checks and resets one at a time, deliveries one
+  // at a time, a check never waiting for a delivery (device_endpoint.h).
+  std::mutex checkMutex_;
+  std::mutex deliveryMutex_;
 
   mutable std::mutex mutex_;  // everything below
   std::unordered_map<std::int32_t, Point> points_;

@@ -13,11 +13,14 @@
 // CMakeLists.txt). Without any endpoint every OpenPoint and ResetDataServer
 // answers kLcaFailed.
 //
-// The data server never calls one endpoint from two threads at once, but it
-// does call it from different threads: checkDevice and reset on the caller of
-// OpenPoint / ResetDataServer, request on the data server's own thread.
+// Threads: checkDevice and reset are called on the caller of OpenPoint /
+// ResetDataServer, one at a time; request on the data server's own thread,
+// one at a time. A check may run while a request is under way: a message
+// that takes long to deliver (a slow channel, a database held by another
+// program) must not hold up the points of the next one.
 // Exceptions thrown by an endpoint are taken as a data-server failure.
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -52,6 +55,8 @@ struct DeviceRequest {
   Service service = Service::WithResponse;
   std::string text;                // the body as written: "01 61 02 01"
   std::vector<std::uint8_t> data;  // the body's byte values: 1, 61, 2, 1
+  // When the message was written: the time it spends on its way counts from here.
+  std::chrono::steady_clock::time_point written{};
 };
 
 struct DeviceAnswer {

@@ -82,7 +82,7 @@ const char* const kSettings =
     "firmware X.YY | modem-internal|modem-ext1|modem-ext2 ready|not-ready|absent | phonebook yes|no | "
     "ring-mode-support yes|no | ring-mode Enable|Disable,UNIT,DELAY,INTERVAL | connect-delay MS | "
     "call-outcome connect|CAUSE | connect-speed SPEED,MODULATION,CORRECTION | reboot-time MS | hangup-time MS | "
-    "redial-time MS";
+    "redial-time MS | latency MS[,JITTER_MS] | loss PERCENT";
 
 int setRlx(Cli& cli, const Args& args) {
   const QString setting = args.positional[1];
@@ -152,6 +152,26 @@ int setRlx(Cli& cli, const Args& args) {
   } else if (setting == QLatin1String("redial-time")) {
     const qint64 ms = parseMs(value, setting, 100);
     change = [ms](DeviceState& s, qint64) { s.call.redialMs = ms; };
+  } else if (setting == QLatin1String("latency")) {
+    const QStringList parts = value.split(u',');
+    if (parts.size() > 2)
+      throw UsageError(QStringLiteral("the latency is MS or MS,JITTER_MS, not \"%1\"").arg(value));
+    const qint64 ms = parseMs(parts[0], setting);
+    const qint64 jitter = parts.size() == 2 ? parseMs(parts[1], QStringLiteral("the jitter")) : 0;
+    change = [ms, jitter](DeviceState& s, qint64) {
+      s.channel.latencyMs = ms;
+      s.channel.jitterMs = jitter;
+      s.channel.messages = 0;  // the random sequence starts again
+    };
+  } else if (setting == QLatin1String("loss")) {
+    bool ok = false;
+    const int percent = value.toInt(&ok);
+    if (!ok || percent < 0 || percent > 100)
+      throw UsageError(QStringLiteral("the loss is a percentage from 0 to 100, not \"%1\"").arg(value));
+    change = [percent](DeviceState& s, qint64) {
+      s.channel.lossPercent = percent;
+      s.channel.messages = 0;
+    };
   } else {
     throw UsageError(QStringLiteral("unknown setting \"%1\"; the settings are: %2").arg(setting, QLatin1String(kSettings)));
   }
@@ -201,7 +221,9 @@ int rlxState(Cli& cli, const Args& args) {
       << "Calls: connect after " << s.call.connectDelayMs << " ms, outcome "
       << (s.call.outcome == 0 ? QStringLiteral("connect") : rlxsim::hangupCauseName(s.call.outcome)) << ", speed "
       << s.call.speed << "," << s.call.modulation << "," << s.call.errorCorrection << ", hang-up " << s.call.hangupMs
-      << " ms, redial " << s.call.redialMs << " ms, reboot " << s.rebootMs << " ms\n";
+      << " ms, redial " << s.call.redialMs << " ms, reboot " << s.rebootMs << " ms\n"
+      << "Channel: latency " << s.channel.latencyMs << " ms, jitter " << s.channel.jitterMs << " ms, loss "
+      << s.channel.lossPercent << " %, " << s.channel.messages << " messages since set\n";
   for (int m = 0; m < rlxsim::kModemCount; ++m) {
     const rlxsim::Modem& mo = s.modems[m];
     QStringList hangups;

@@ -80,6 +80,8 @@ TEST_F(LnsdbRlx, FaultsAndSettingsChangeWhatTheDeviceDoes) {
   out({"set-rlx", "Routers/RLX-LonMark", "connect-speed", "13,2,5"});
   out({"set-rlx", "Routers/RLX-Explicit", "phonebook", "no"});
   out({"set-rlx", "Routers/RLX-Explicit", "ring-mode", "Disable,7,3000,20000"});
+  out({"set-rlx", "Routers/RLX-Explicit", "latency", "40,10"});
+  out({"set-rlx", "Routers/RLX-Explicit", "loss", "25"});
   const QString state = out({"rlx-state", "Routers/RLX-LonMark"});
   EXPECT_TRUE(state.contains("Modem ext1: not-ready")) << state.toStdString();
   EXPECT_TRUE(state.contains("outcome no-dialtone, speed 13,2,5")) << state.toStdString();
@@ -87,6 +89,9 @@ TEST_F(LnsdbRlx, FaultsAndSettingsChangeWhatTheDeviceDoes) {
   const QString other = out({"rlx-state", "Routers/RLX-Explicit"});
   EXPECT_TRUE(other.contains("Phonebook support: no\n"));
   EXPECT_TRUE(other.contains("Ring mode: Disable,7,3000,20000\n"));
+  EXPECT_TRUE(other.contains("Channel: latency 40 ms, jitter 10 ms, loss 25 %, 0 messages since set\n"))
+      << other.toStdString();
+  EXPECT_TRUE(out({"help", "set-rlx"}).contains("latency MS[,JITTER_MS] | loss PERCENT"));
   // Wrong settings and values are wrong command lines.
   for (const QStringList& bad : QList<QStringList>{{"firmware", "3.2"},
                                                    {"modem-ext3", "ready"},
@@ -97,6 +102,10 @@ TEST_F(LnsdbRlx, FaultsAndSettingsChangeWhatTheDeviceDoes) {
                                                    {"call-outcome", "busy"},
                                                    {"connect-speed", "9,1"},
                                                    {"redial-time", "10"},
+                                                   {"latency", "-5"},
+                                                   {"latency", "40,10,2"},
+                                                   {"loss", "101"},
+                                                   {"loss", "some"},
                                                    {"colour", "red"}})
     EXPECT_EQ(run(QStringList{"set-rlx", "Routers/RLX-Explicit"} + bad).code, kExitUsage) << bad.join(' ').toStdString();
   EXPECT_EQ(run({"fault", "Routers/RLX-Explicit", "sometimes"}).code, kExitUsage);

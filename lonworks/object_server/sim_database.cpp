@@ -252,10 +252,16 @@ SimDatabase::~SimDatabase() {
     sqlite3_close(db_);
 }
 
+void SimDatabase::setBusyTimeout(int ms) {
+  options_.busyTimeoutMs = ms;
+  sqlite3_busy_timeout(db_, ms);
+}
+
 bool SimDatabase::isReadOnly() const { return sqlite3_db_readonly(db_, "main") == 1; }
 
 void SimDatabase::fail(int rc, const char* what) const {
   const int primary = rc & 0xff;
+  lastFailureBusy_ = primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
   const QString detail = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : rcText(rc);
   switch (primary) {
     case SQLITE_BUSY:

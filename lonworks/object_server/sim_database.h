@@ -132,6 +132,12 @@ class SimDatabase {
 
   // Throws the LnsError for a SQLite result code.
   [[noreturn]] void fail(int rc, const char* what) const;
+  // Whether the last failure on this connection was another connection
+  // holding the lock it needed for longer than the busy timeout.
+  bool lastFailureWasBusy() const { return lastFailureBusy_; }
+  void clearLastFailure() { lastFailureBusy_ = false; }
+  // How long to wait for another connection's lock from now on.
+  void setBusyTimeout(int ms);
 
   sqlite3* handle() const { return db_; }
 
@@ -145,6 +151,7 @@ class SimDatabase {
   Options options_;
   sqlite3* db_ = nullptr;
   int depth_ = 0;
+  mutable bool lastFailureBusy_ = false;
   QHash<QByteArray, sqlite3_stmt*> cache_;
   QHash<sqlite3_stmt*, bool> busy_;
 };

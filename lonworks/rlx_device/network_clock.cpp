@@ -1,11 +1,16 @@
 #include "network_clock.h"
 
 #include <optional>
+#include <thread>
 
 #include "lonworks/object_server/sim_database.h"
 #include "platform/clock.h"
 
 namespace rlxsim {
+
+namespace {
+constexpr int kWakeUpMarginUs = 300;
+}  // namespace
 
 NetworkClock readNetworkClock(lnssim::SimDatabase& db, const platform::Clock& clock) {
   NetworkClock c;
@@ -61,6 +66,31 @@ void runNetworkClock(lnssim::SimDatabase& db, const platform::Clock& clock) {
   const NetworkClock c = readNetworkClock(db, clock);
   store(db, std::nullopt, c.nowMs - clock.epochMs());
   tx.commit();
+}
+
+qint64 chargeChannelTime(lnssim::SimDatabase& db, const platform::Clock& clock, qint64 ms) {
+  if (ms <= 0)
+    return 0;
+  const NetworkClock c = readNetworkClock(db, clock);
+  if (!c.frozen)
+    return ms;
+  lnssim::SimDatabase::Transaction tx(db);
+  store(db, c.nowMs + ms, c.offsetMs);
+  tx.commit();
+  return 0;
+}
+
+void waitChannelTime(std::chrono::steady_clock::time_point arrived, qint64 ms) {
+  if (ms <= 0)
+    return;
+  // A sleep ends a tenth of a millisecond or more after its time: sleep until
+  // shortly before, then yield until the time, so a message takes its
+  // latency and not noticeably more.
+  using namespace std::chrono;
+  const steady_clock::time_point until = arrived + milliseconds(ms);
+  std::this_thread::sleep_until(until - microseconds(kWakeUpMarginUs));
+  while (steady_clock::now() < until)
+    std::this_thread::yield();
 }
 
 }  // namespace rlxsim

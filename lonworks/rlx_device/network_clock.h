@@ -7,6 +7,7 @@
 // them at once (lnsdb clock freeze | advance MS | run).
 
 #include <QtGlobal>
+#include <chrono>
 
 namespace lnssim {
 class SimDatabase;
@@ -33,5 +34,14 @@ void freezeNetworkClock(lnssim::SimDatabase& db, const platform::Clock& clock);
 void advanceNetworkClock(lnssim::SimDatabase& db, const platform::Clock& clock, qint64 ms);
 // Lets network time run again from where it stands.
 void runNetworkClock(lnssim::SimDatabase& db, const platform::Clock& clock);
+
+// The time a message spends on the channel (ms >= 0). Frozen network time is
+// charged with it: moved forward by ms in the caller's transaction, so
+// nothing waits and every process sees the time the message took. Running
+// network time answers ms: the caller waits until that much real time has
+// passed since the message arrived, after its transaction (waitChannelTime),
+// so the message takes that long, the router's own handling included.
+qint64 chargeChannelTime(lnssim::SimDatabase& db, const platform::Clock& clock, qint64 ms);
+void waitChannelTime(std::chrono::steady_clock::time_point arrived, qint64 ms);
 
 }  // namespace rlxsim

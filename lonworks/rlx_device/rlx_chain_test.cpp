@@ -5,11 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+
 #include "device_protocol/reply_text.h"
 #include "device_protocol/requests.h"
 #include "explicit_control/data_server_link.h"
 #include "explicit_control/testing/simulated_wait.h"
 #include "explicit_control/zev_activex_ctrl.h"
+#include "lonworks/data_server/lcadatsv.h"
 #include "lonworks/object_server/test_network.h"
 #include "lonworks/rlx_device/network_clock.h"
 #include "lonworks/rlx_device/rlx_runtime.h"
@@ -48,6 +51,7 @@ class ControlToSimulator : public ::testing::Test {
     ctrl.SetstrExplicitMessage(message);
     const QString reply = ctrl.MsgResponse(ds);
     EXPECT_EQ(wait.waited(), 3000);
+    lcadatsv::WaitIdle();  // the message has reached the device before the test goes on
     return reply;
   }
   template <class F>
@@ -121,6 +125,87 @@ TEST_F(ControlToSimulator, ARebootedDeviceIsAwayUntilNetworkTimeBringsItBack) {
   EXPECT_EQ(sendUnanswered(demo->explicitDevice, dp::AutoAnswerOn(dp::ModemSelector::Internal)), "Message Timeout");
   advanceNetworkClock(server->database(), wall(), 5000);
   EXPECT_FALSE(dp::IsFailureReply(send(demo->explicitDevice, dp::AutoAnswerOn(dp::ModemSelector::Internal))));
+}
+
+// The channel set with lnsdb set-rlx latency: frozen network time is charged
+// with it (nothing waits); running, the round trip really takes it.
+TEST_F(ControlToSimulator, AMessageTakesTheChannelsLatency) {
+  change(demo->explicitDevice, [](DeviceState& s) { s.channel.latencyMs = 20; });
+  const qint64 start = networkNow(server->database(), wall());
+  EXPECT_FALSE(dp::IsFailureReply(send(demo->explicitDevice, dp::PresenceProbe())));
+  EXPECT_EQ(networkNow(server->database(), wall()), start + 20);
+
+  runNetworkClock(server->database(), wall());
+  QElapsedTimer roundTrip;
+  roundTrip.start();
+  EXPECT_FALSE(dp::IsFailureReply(send(demo->explicitDevice, dp::PresenceProbe())));
+  EXPECT_GE(roundTrip.nsecsElapsed(), 20'000'000);
+}
+
+// A lost message leaves the control waiting out its bound, as a silent
+// router does; a channel that loses nothing delivers every message.
+TEST_F(ControlToSimulator, ALostMessageTimesOutAndNoneIsLostWithoutLoss) {
+  change(demo->explicitDevice, [](DeviceState& s) { s.channel.lossPercent = 100; });
+  EXPECT_EQ(sendUnanswered(demo->explicitDevice, dp::PresenceProbe()), "Message Timeout");
+  change(demo->explicitDevice, [](DeviceState& s) {
+    s.channel.lossPercent = 0;
+    s.channel.latencyMs = 1;
+  });
+  for (int i = 0; i < 20; ++i)
+    ASSERT_FALSE(dp::IsFailureReply(send(demo->explicitDevice, dp::PresenceProbe()))) << i;
+  QStringList outcomes;
+  for (const TrafficEntry& e : traffic(server->database(), lnssim::rowIdOf(demo->explicitDevice)))
+    outcomes << e.outcome;
+  EXPECT_EQ(outcomes, QStringList{"lost"} + QStringList(20, "ok"));
+}
+
+// The control's 3 s wait, of which only the first 50 ms pass in real time
+// (long enough for the data server to take the message up; a completion ends
+// it as usual); the rest passes at once on a manual clock.
+class ShortenedWait : public zev::CompletionWait {
+ public:
+  const platform::Clock& clock() const override { return clock_; }
+  void waitAtMost(quint32 ms) override {
+    if (realLeftMs_ <= 0) {
+      clock_.advance(ms);
+      return;
+    }
+    QElapsedTimer real;
+    real.start();
+    zev::SystemCompletionWait::instance().waitAtMost(quint32(qMin<qint64>(ms, realLeftMs_)));
+    realLeftMs_ -= real.elapsed();
+    clock_.advance(real.elapsed());
+  }
+
+ private:
+  platform::ManualClock clock_;
+  qint64 realLeftMs_ = 50;
+};
+
+// Another program holds the database's write lock, so the simulator cannot
+// get at the router. The control's own wait still bounds every call: no step
+// of the data server waits for the locked database or for a message stuck
+// behind it.
+TEST_F(ControlToSimulator, ALockedDatabaseHoldsNoCallBeyondTheControlsWait) {
+  lnssim::SimDatabase other(tree.databasePath());
+  other.exec("BEGIN EXCLUSIVE");
+  const QString hangUp = dp::HangUp(dp::ModemSelector::Internal);
+  for (const QString& message : {dp::PresenceProbe(), hangUp, dp::PresenceProbe()}) {
+    ShortenedWait wait;
+    CZEV_ActiveXCtrl ctrl;
+    ctrl.SetCompletionWait(&wait);
+    ctrl.SetstrNodeName(QStringLiteral("# %1").arg(demo->explicitDevice->Handle()));
+    ctrl.SetstrExplicitMessage(message);
+    QElapsedTimer call;
+    call.start();
+    if (message == hangUp)
+      ctrl.MsgNoResponse(ds);
+    else
+      EXPECT_TRUE(dp::IsFailureReply(ctrl.MsgResponse(ds)));
+    EXPECT_LT(call.elapsed(), 150) << message.toStdString();
+  }
+  other.exec("ROLLBACK");
+  lcadatsv::WaitIdle();
 }
 
 }  // namespace

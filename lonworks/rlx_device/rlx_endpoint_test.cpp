@@ -35,13 +35,15 @@ struct EndpointTest : ::testing::Test {
     f(session.state());
     session.commit();
   }
-  DeviceAnswer request(const lns::AppDevicePtr& d, const QString& text, std::int32_t code = 0) {
+  DeviceAnswer request(const lns::AppDevicePtr& d, const QString& text, std::int32_t code = 0,
+                       lcadatsv::Service service = lcadatsv::Service::WithResponse) {
     const auto r = parseRequest(text);
     lcadatsv::DeviceRequest q;
     q.dataServer = ds;
     q.deviceHandle = d->Handle();
     q.deviceName = nodeName(d->Handle());
     q.messageCode = code;
+    q.service = service;
     q.text = text.mid(3).toStdString();
     q.data.assign(r->body.begin(), r->body.end());
     return endpoint.request(q);
@@ -107,6 +109,38 @@ TEST_F(EndpointTest, LogsEveryRequestThatReachedTheDeviceAsThePlugInWroteIt) {
   request(demo->explicitDevice, dp::PresenceProbe());  // restarting after the reboot
   EXPECT_EQ(log(demo->explicitDevice), QStringList({"ok|00 01 61 02 01", "ok|05 01 14 00", "no answer|00 01 48 00"}));
   EXPECT_EQ(requestLogText(0, "01\t48  00"), "00 01 48  00");
+}
+
+// A hang-up sent while another program holds the database's write lock
+// cannot reach the router; the traffic log says so once the database can
+// be written again, before what came after it.
+TEST_F(EndpointTest, AMessageKeptOutByALockedDatabaseIsLoggedAsNotDelivered) {
+  const QString hangUp = dp::HangUp(dp::ModemSelector::Internal);
+  endpoint.setDeliveryWait(20);
+  {
+    lnssim::SimDatabase other(tree.databasePath());
+    other.exec("BEGIN EXCLUSIVE");
+    EXPECT_EQ(request(demo->explicitDevice, hangUp, 0, lcadatsv::Service::NoResponse).kind, DeviceAnswer::Kind::Failure);
+    other.exec("ROLLBACK");
+  }
+  replyOf(request(demo->explicitDevice, dp::PresenceProbe()));
+  EXPECT_EQ(log(demo->explicitDevice), QStringList({"not delivered|" + hangUp, "ok|00 01 48 00"}));
+
+  // With no message after it, the endpoint's end logs it.
+  clearTraffic(server->database(), std::nullopt);
+  {
+    RlxEndpoint shortLived(clock);
+    shortLived.setDeliveryWait(20);
+    lnssim::SimDatabase other(tree.databasePath());
+    other.exec("BEGIN EXCLUSIVE");
+    lcadatsv::DeviceRequest q;
+    q.dataServer = ds;
+    q.deviceHandle = demo->explicitDevice->Handle();
+    q.text = hangUp.mid(3).toStdString();
+    EXPECT_EQ(shortLived.request(q).kind, DeviceAnswer::Kind::Failure);
+    other.exec("ROLLBACK");
+  }
+  EXPECT_EQ(log(demo->explicitDevice), QStringList({"not delivered|" + hangUp}));
 }
 
 TEST_F(EndpointTest, AnswersTheWholeCommandSetOfEitherFamily) {

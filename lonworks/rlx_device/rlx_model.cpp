@@ -260,6 +260,30 @@ Bytes neuronBytes(const QString& neuronId) {
 
 // --- time -------------------------------------------------------------------
 
+namespace {
+
+// splitmix64: a well mixed 64-bit value from a counter.
+quint64 mix(quint64 x) {
+  x += 0x9E3779B97F4A7C15ULL;
+  x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ULL;
+  x = (x ^ (x >> 27)) * 0x94D049BB133111EBULL;
+  return x ^ (x >> 31);
+}
+
+}  // namespace
+
+ChannelPass passChannel(DeviceState& state, qint64 deviceId) {
+  Channel& c = state.channel;
+  if (c.latencyMs == 0 && c.jitterMs == 0 && c.lossPercent == 0)
+    return {};
+  const quint64 draw = mix(mix(quint64(deviceId)) + quint64(c.messages));
+  ++c.messages;
+  ChannelPass pass;
+  pass.lost = int(draw % 100) < c.lossPercent;
+  pass.delayMs = c.latencyMs + (c.jitterMs > 0 ? qint64((draw >> 32) % quint64(c.jitterMs + 1)) : 0);
+  return pass;
+}
+
 bool restarting(const DeviceState& state, qint64 now) { return state.awayUntil != 0 && now < state.awayUntil; }
 
 bool answers(const DeviceState& state, qint64 now) {

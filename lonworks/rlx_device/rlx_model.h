@@ -76,6 +76,18 @@ void reboot(DeviceState& state, qint64 now);
 // character, and * # , W w ! blank - ( ).
 bool isDialable(const QString& number);
 
+// --- the channel ----------------------------------------------------------------
+
+// What the channel does to one message to the device.
+struct ChannelPass {
+  bool lost = false;
+  qint64 delayMs = 0;  // the time the message takes (latency and jitter)
+};
+// The channel's verdict on the next message to the device (deviceId seeds
+// the device's random sequence) and counts the message. A device whose
+// channel is not set passes every message at once and keeps no count.
+ChannelPass passChannel(DeviceState& state, qint64 deviceId);
+
 // --- explicit messages --------------------------------------------------------
 
 // A member of a ring as the ring status walk reports it.

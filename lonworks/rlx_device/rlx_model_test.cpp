@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
+
 #include "device_protocol/reply_text.h"
 #include "device_protocol/requests.h"
 #include "device_protocol/status_tables.h"
@@ -569,6 +572,48 @@ TEST(RlxLonMark, WithoutTheInternalModemTheModemObjectsMoveUp) {
   EXPECT_EQ(b.state(Sel::External1), "TEL_OFFHOOK");
 }
 
+TEST(RlxChannel, LossAndJitterFollowAFixedSequencePerDevice) {
+  struct Case {
+    int loss;
+    int minLost, maxLost;  // of 1000 messages
+  };
+  for (const Case c : {Case{0, 0, 0}, Case{30, 250, 350}, Case{100, 1000, 1000}}) {
+    DeviceState s = defaultState(Family::Explicit);
+    s.channel = Channel{40, 10, c.loss, 0};
+    auto run = [&](qint64 deviceId) {
+      s.channel.messages = 0;
+      std::vector<ChannelPass> passes;
+      for (int i = 0; i < 1000; ++i)
+        passes.push_back(passChannel(s, deviceId));
+      return passes;
+    };
+    const auto passes = run(7);
+    const auto lost = std::count_if(passes.begin(), passes.end(), [](const ChannelPass& p) { return p.lost; });
+    EXPECT_GE(lost, c.minLost) << c.loss;
+    EXPECT_LE(lost, c.maxLost) << c.loss;
+    std::set<qint64> delays;
+    for (const ChannelPass& p : passes)
+      delays.insert(p.delayMs);
+    EXPECT_EQ(*delays.begin(), 40);
+    EXPECT_EQ(*delays.rbegin(), 50);
+    EXPECT_EQ(s.channel.messages, 1000);
+    const auto again = run(7);
+    const auto other = run(8);
+    auto same = [](const std::vector<ChannelPass>& a, const std::vector<ChannelPass>& b) {
+      return std::equal(a.begin(), a.end(), b.begin(),
+                        [](const ChannelPass& x, const ChannelPass& y) { return x.lost == y.lost && x.delayMs == y.delayMs; });
+    };
+    EXPECT_TRUE(same(passes, again));
+    EXPECT_FALSE(same(passes, other));
+  }
+  // A channel that is not set passes at once and counts nothing (the state stays as stored).
+  DeviceState plain = defaultState(Family::Explicit);
+  const ChannelPass p = passChannel(plain, 7);
+  EXPECT_FALSE(p.lost);
+  EXPECT_EQ(p.delayMs, 0);
+  EXPECT_EQ(plain.channel, Channel{});
+}
+
 TEST(RlxState, SurvivesItsJsonDocument) {
   Bench b(Family::LonMark);
   b.send(dp::StoreEntry(9, "P9,(0)12-34"));
@@ -580,6 +625,7 @@ TEST(RlxState, SurvivesItsJsonDocument) {
   b.s.modems[0].stats.hangups[4] = 7;
   b.s.ring = RingMode{true, 9, 3000, 20000};
   b.s.ringPolls = 1;
+  b.s.channel = Channel{40, 10, 25, 7};
   const auto back = fromJson(toJson(b.s));
   ASSERT_TRUE(back);
   EXPECT_EQ(*back, b.s);

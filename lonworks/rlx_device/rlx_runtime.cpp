@@ -1,5 +1,7 @@
 #include "rlx_runtime.h"
 
+#include <exception>
+
 #include "lonworks/rlx_device/network_clock.h"
 #include "lonworks/rlx_device/rlx_store.h"
 
@@ -22,6 +24,10 @@ QString pointText(const lnssim::PointAccess& p, const QString& value) {
 
 bool isRlx(const lnssim::DeviceIdentity& d) { return familyOf(d.programId).has_value(); }
 
+// Every access crosses the channel first: a lost one finds the device
+// silent, a delivered one takes its time (charged to frozen network time in
+// the session, waited out after it while network time runs).
+
 // Reads through the model: the value the device reports, or the stored one
 // for what it does not keep.
 template <class Read>
@@ -29,13 +35,17 @@ QString read(lnssim::RuntimeContext& ctx, const lnssim::PointAccess& p, Read&& v
   if (!isRlx(p.device))
     return p.storedValue;
   ensureSchema(ctx.database());
+  const auto arrived = std::chrono::steady_clock::now();
   DeviceSession session(ctx, p.device);
-  if (!answers(session.state(), session.now())) {
+  const ChannelPass pass = passChannel(session.state(), p.device.rowId);
+  if (pass.lost || !answers(session.state(), session.now())) {
     session.commit();
     silent(session);
   }
   const QString result = value(session.state()).value_or(p.storedValue);
+  const qint64 wait = chargeChannelTime(ctx.database(), ctx.clock(), pass.delayMs);
   session.commit();
+  waitChannelTime(arrived, wait);
   return result;
 }
 
@@ -46,24 +56,29 @@ void write(lnssim::RuntimeContext& ctx, const lnssim::PointAccess& p, const QStr
   if (!isRlx(p.device))
     return;
   ensureSchema(ctx.database());
+  const auto arrived = std::chrono::steady_clock::now();
   DeviceSession session(ctx, p.device);
   const QString text = pointText(p, value);
-  if (!answers(session.state(), session.now())) {
-    session.log(p.objectName, QStringLiteral("no answer"), text);
+  const ChannelPass pass = passChannel(session.state(), p.device.rowId);
+  if (pass.lost || !answers(session.state(), session.now())) {
+    session.log(p.objectName, pass.lost ? QStringLiteral("lost") : QStringLiteral("no answer"), text);
     session.commit();
     silent(session);
   }
   const DeviceState before = session.state();
+  std::exception_ptr refusal;
   try {
     apply(session.state(), session.now());
   } catch (const lns::LnsError&) {
     session.state() = before;
-    session.log(p.objectName, QStringLiteral("refused"), text);
-    session.commit();
-    throw;
+    refusal = std::current_exception();
   }
-  session.log(p.objectName, QStringLiteral("ok"), text);
+  session.log(p.objectName, refusal ? QStringLiteral("refused") : QStringLiteral("ok"), text);
+  const qint64 wait = chargeChannelTime(ctx.database(), ctx.clock(), pass.delayMs);
   session.commit();
+  waitChannelTime(arrived, wait);
+  if (refusal)
+    std::rethrow_exception(refusal);
 }
 
 }  // namespace
@@ -91,11 +106,15 @@ void RlxRuntime::test(lnssim::RuntimeContext& ctx, const lnssim::DeviceIdentity&
   if (!isRlx(device))
     return;
   ensureSchema(ctx.database());
+  const auto arrived = std::chrono::steady_clock::now();
   DeviceSession session(ctx, device);
-  const bool answering = answers(session.state(), session.now());
+  const ChannelPass pass = passChannel(session.state(), device.rowId);
+  const bool answering = !pass.lost && answers(session.state(), session.now());
+  const qint64 wait = answering ? chargeChannelTime(ctx.database(), ctx.clock(), pass.delayMs) : 0;
   session.commit();
   if (!answering)
     silent(session);
+  waitChannelTime(arrived, wait);
 }
 
 void RlxRuntime::poll(lnssim::RuntimeContext& ctx) {

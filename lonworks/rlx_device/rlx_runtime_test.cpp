@@ -205,6 +205,27 @@ TEST_F(RuntimeTest, TheNetworkClockCanBeFrozenAdvancedAndRun) {
   EXPECT_EQ(networkNow(db, clock), start + 5500);
 }
 
+// Frozen network time is charged with each access's latency; a lost access
+// finds the router silent, and a lost write is logged as such.
+TEST_F(RuntimeTest, VariableAndPropertyAccessesCrossTheChannel) {
+  lnssim::SimDatabase& db = server->database();
+  freezeNetworkClock(db, clock);
+  change(demo->lonMark, [](DeviceState& s, qint64) { s.channel.latencyMs = 40; });
+  const qint64 start = networkNow(db, clock);
+  EXPECT_EQ(nv("Internal Modem", "nvoCnctStat1")->Value(), "TEL_NOTINUSE");
+  nv("Internal Modem", "nviDialStr1")->SetValue("5551234");
+  cp("Directory #1", "UCPT_DialString")->Element(0);
+  demo->lonMark->Test();
+  EXPECT_EQ(networkNow(db, clock), start + 4 * 40);
+
+  change(demo->lonMark, [](DeviceState& s, qint64) { s.channel.lossPercent = 100; });
+  errorOf([&] { nv("Internal Modem", "nvoCnctStat1")->Value(); }, lns::kErrDeviceNoResponse);
+  errorOf([&] { nv("Internal Modem", "nviCallCancel1")->SetValue("1 1"); }, lns::kErrDeviceNoResponse);
+  errorOf([&] { demo->lonMark->Test(); }, lns::kErrDeviceNoResponse);
+  EXPECT_EQ(trafficTexts(demo->lonMark).last(), "lost|Internal Modem|nviCallCancel1=1 1");
+  EXPECT_EQ(networkNow(db, clock), start + 4 * 40);  // nothing came back: no time taken
+}
+
 TEST_F(RuntimeTest, TheTrafficLogKeepsTheLast2000Requests) {
   const auto id = identity(demo->explicitDevice);
   {

@@ -156,6 +156,11 @@ QByteArray toJson(const DeviceState& s) {
                           {"speed", s.call.speed},          {"modulation", s.call.modulation},
                           {"ec", s.call.errorCorrection},   {"hangup", s.call.hangupMs},
                           {"redial", s.call.redialMs}};
+  if (s.channel != Channel{})
+    o["channel"] = QJsonObject{{"latency", s.channel.latencyMs},
+                               {"jitter", s.channel.jitterMs},
+                               {"loss", s.channel.lossPercent},
+                               {"messages", s.channel.messages}};
   o["ring"] = QJsonObject{{"on", s.ring.enabled}, {"unit", s.ring.unit}, {"delay", s.ring.delayMs},
                           {"interval", s.ring.intervalMs}, {"polls", s.ringPolls}, {"steps", s.ringSteps}};
   // Only the stored entries, by index, keep the document small.
@@ -211,6 +216,11 @@ std::optional<DeviceState> fromJson(const QByteArray& json) {
   s.call.errorCorrection = clampInt(call.value("ec").toInteger(s.call.errorCorrection), 0, 255);
   s.call.hangupMs = clampTime(call.value("hangup").toInteger(s.call.hangupMs));
   s.call.redialMs = std::max<qint64>(100, clampTime(call.value("redial").toInteger(s.call.redialMs)));
+  const QJsonObject channel = o.value("channel").toObject();
+  s.channel.latencyMs = clampTime(channel.value("latency").toInteger());
+  s.channel.jitterMs = clampTime(channel.value("jitter").toInteger());
+  s.channel.lossPercent = clampInt(channel.value("loss").toInteger(), 0, 100);
+  s.channel.messages = clampTime(channel.value("messages").toInteger());
   const QJsonObject ring = o.value("ring").toObject();
   s.ring.enabled = ring.value("on").toBool();
   s.ring.unit = clampInt(ring.value("unit").toInteger(), 0, 255);

@@ -108,6 +108,19 @@ struct CallSettings {
   friend bool operator==(const CallSettings&, const CallSettings&) = default;
 };
 
+// The channel to the router as routers in the field have it: every message
+// (explicit message, variable or property access, Test) takes latencyMs plus
+// a random share of up to jitterMs, and lossPercent of them are lost. The
+// random draws follow a fixed sequence per device that starts again whenever
+// the channel is set, so a run repeats exactly.
+struct Channel {
+  qint64 latencyMs = 0;
+  qint64 jitterMs = 0;
+  int lossPercent = 0;  // 0 to 100
+  qint64 messages = 0;  // messages that crossed the channel since it was set
+  friend bool operator==(const Channel&, const Channel&) = default;
+};
+
 struct RingMode {
   bool enabled = false;
   int unit = 0;
@@ -136,6 +149,7 @@ struct DeviceState {
   int servicePinPulses = 0;
   int reboots = 0;
   CallSettings call;
+  Channel channel;
   RingMode ring;
   int ringPolls = -1;  // entry polls since the last ring test start; -1: no test started
   int ringSteps = 0;   // ring members walked since the last entry poll

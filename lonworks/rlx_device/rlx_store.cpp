@@ -242,16 +242,7 @@ DeviceContext DeviceSession::context() {
 RingView DeviceSession::ringView() { return buildRingView(ctx_, device_.subsystemId, now_, &device_, &state_); }
 
 void DeviceSession::log(const QString& object, const QString& outcome, const QString& text) {
-  db_.query("INSERT INTO rlx_traffic(device_id, at_ms, object, outcome, text) VALUES(?1, ?2, ?3, ?4, ?5)")
-      .bindAll(device_.rowId, now_, object, outcome, text)
-      .run();
-  // Trimmed now and then rather than at every line: finding the line where
-  // the kept part starts walks the whole log of the device.
-  if (db_.lastInsertId() % 64 == 0)
-    db_.query("DELETE FROM rlx_traffic WHERE device_id=?1 AND id <= "
-              "(SELECT id FROM rlx_traffic WHERE device_id=?1 ORDER BY id DESC LIMIT 1 OFFSET ?2)")
-        .bindAll(device_.rowId, qint64(kTrafficLogLimit))
-        .run();
+  appendTraffic(db_, device_.rowId, TrafficEntry{now_, object, outcome, text});
 }
 
 void DeviceSession::commit() {
@@ -311,6 +302,19 @@ QList<TrafficEntry> traffic(lnssim::SimDatabase& db, qint64 deviceId) {
   while (q.next())
     out.prepend(TrafficEntry{q.int64(0), q.text(1), q.text(2), q.text(3)});
   return out;
+}
+
+void appendTraffic(lnssim::SimDatabase& db, qint64 deviceId, const TrafficEntry& e) {
+  db.query("INSERT INTO rlx_traffic(device_id, at_ms, object, outcome, text) VALUES(?1, ?2, ?3, ?4, ?5)")
+      .bindAll(deviceId, e.atMs, e.object, e.outcome, e.text)
+      .run();
+  // Trimmed now and then rather than at every line: finding the line where
+  // the kept part starts walks the whole log of the device.
+  if (db.lastInsertId() % 64 == 0)
+    db.query("DELETE FROM rlx_traffic WHERE device_id=?1 AND id <= "
+             "(SELECT id FROM rlx_traffic WHERE device_id=?1 ORDER BY id DESC LIMIT 1 OFFSET ?2)")
+        .bindAll(deviceId, qint64(kTrafficLogLimit))
+        .run();
 }
 
 void clearTraffic(lnssim::SimDatabase& db, std::optional<qint64> deviceId) {

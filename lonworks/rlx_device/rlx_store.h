@@ -94,10 +94,12 @@ QList<qint64> dueDevices(lnssim::SimDatabase& db, qint64 now);
 struct TrafficEntry {
   qint64 atMs = 0;
   QString object;   // LonMark object of a variable or property; empty for a message
-  QString outcome;  // "ok", "no answer", "refused"
+  QString outcome;  // "ok", "no answer", "refused", "lost" (by the channel), "not delivered" (database held)
   QString text;     // "00 01 48 00", "nviDialStr1=5551234", "UCPT_DialString[3]=9,555"
 };
 QList<TrafficEntry> traffic(lnssim::SimDatabase& db, qint64 deviceId);
+// Adds a line to a device's traffic log (in the caller's transaction).
+void appendTraffic(lnssim::SimDatabase& db, qint64 deviceId, const TrafficEntry& entry);
 // Forgets the log of one device, or of every device.
 void clearTraffic(lnssim::SimDatabase& db, std::optional<qint64> deviceId);
 
