@@ -50,13 +50,10 @@ int main(int argc, char** argv) {
 
   const startup::StartMode mode = startup::ClassifyCommandLine(QApplication::arguments().mid(1));
   switch (mode) {
-    case startup::StartMode::Automation:
-      return automation::RunAutomationServer();
+    case startup::StartMode::Automation: return automation::RunAutomationServer();
     case startup::StartMode::RegPlugIn:
-    case startup::StartMode::DeregPlugIn:
-      return startup::RunSwitch(mode);
-    case startup::StartMode::RegistrationDialog:
-      break;
+    case startup::StartMode::DeregPlugIn: return startup::RunSwitch(mode);
+    case startup::StartMode::RegistrationDialog: break;
   }
   fRegisterPlugIn dialog;
   ui.showModeless(&dialog);

@@ -31,10 +31,11 @@ struct BenchNetwork {
 void writeXif(const QString& path) {
   QFile f(path);
   f.open(QIODevice::WriteOnly);
-  f.write("bench\nbench\nbench\n\n80:00:60:32:5B:08:09:32\n*\n"
-          "OBJECT 0 \"Node Object\" 0\nOBJECT 1 \"Internal Modem\" 20001\n*\n"
-          "VAR nvoCnctStat1 0 1 OUTPUT UNVT_cnct_state\n*\n"
-          "CP UCPT_DialMode 1 1 \"MANUAL,0,0,0,0,0,0,0,0,0,0\"\n*\n");
+  f.write(
+      "bench\nbench\nbench\n\n80:00:60:32:5B:08:09:32\n*\n"
+      "OBJECT 0 \"Node Object\" 0\nOBJECT 1 \"Internal Modem\" 20001\n*\n"
+      "VAR nvoCnctStat1 0 1 OUTPUT UNVT_cnct_state\n*\n"
+      "CP UCPT_DialMode 1 1 \"MANUAL,0,0,0,0,0,0,0,0,0,0\"\n*\n");
 }
 
 std::unique_ptr<BenchNetwork> makeNetwork() {
@@ -129,8 +130,8 @@ void BM_PlugInAttach(benchmark::State& state) {
   const int count = static_cast<int>(state.range(0));
   BenchNetwork& n = network(count);
   MMain.CurrentSystem = n.sys.system;
-  const QString path = middleSubsystem(count) + QStringLiteral("/") + middleDevice(count) +
-                       QStringLiteral("/Internal Modem");
+  const QString path =
+      middleSubsystem(count) + QStringLiteral("/") + middleDevice(count) + QStringLiteral("/Internal Modem");
   for (auto _ : state) {
     attach::SplitPath(path);
     benchmark::DoNotOptimize(attach::FindObject(28));
@@ -154,11 +155,36 @@ void BM_CreateDevices(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_FindSubsystem)->Arg(100)->Arg(100000)->Repetitions(5)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_FindDevice)->Arg(100)->Arg(100000)->Repetitions(5)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_FindLonMarkObject)->Arg(100)->Arg(100000)->Repetitions(5)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_AttachPath)->Arg(100)->Arg(100000)->Repetitions(5)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_PlugInAttach)->Arg(100)->Arg(100000)->Repetitions(5)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FindSubsystem)
+    ->Arg(100)
+    ->Arg(100000)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FindDevice)
+    ->Arg(100)
+    ->Arg(100000)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FindLonMarkObject)
+    ->Arg(100)
+    ->Arg(100000)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_AttachPath)
+    ->Arg(100)
+    ->Arg(100000)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PlugInAttach)
+    ->Arg(100)
+    ->Arg(100000)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CreateDevices)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -47,9 +47,7 @@ struct Network {
     return [this](const QString& request) { return link.Send(request); };
   }
   // Drops the phonebook records, as on a device seen for the first time.
-  void forgetRecords() {
-    server->database().exec("DELETE FROM ext_records WHERE name LIKE 'ZevExplicit%'");
-  }
+  void forgetRecords() { server->database().exec("DELETE FROM ext_records WHERE name LIKE 'ZevExplicit%'"); }
 
   QTemporaryDir dir;
   std::shared_ptr<lnssim::SimObjectServer> server;

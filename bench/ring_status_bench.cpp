@@ -81,8 +81,7 @@ void BM_RingStatusQuery(benchmark::State& state) {
       break;
     }
   }
-  state.counters["simulated_pause_ms"] =
-      benchmark::Counter(double(simulatedMs), benchmark::Counter::kAvgIterations);
+  state.counters["simulated_pause_ms"] = benchmark::Counter(double(simulatedMs), benchmark::Counter::kAvgIterations);
   fRingMode::SetPause(nullptr);
   ring_stats::UnloadRingStatsWindows();
   MMain.ExplicitFamily = 0;

@@ -11,9 +11,9 @@
 #include <QTemporaryDir>
 #include <memory>
 
+#include "bench/bench_network.h"
 #include "device_protocol/reply_text.h"
 #include "device_protocol/requests.h"
-#include "bench/bench_network.h"
 #include "explicit_control/zev_activex_ctrl.h"
 #include "lonworks/object_server/lnsdb_rlx_commands.h"
 #include "lonworks/object_server/rlx_devices.h"

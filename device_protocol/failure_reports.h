@@ -17,9 +17,7 @@ struct FailureMessage {
   const char* title = kErrorTitle;
   const char* suffix = "'.";
 
-  QString text(const QString& reply) const {
-    return QString::fromLatin1(prefix) + reply + QString::fromLatin1(suffix);
-  }
+  QString text(const QString& reply) const { return QString::fromLatin1(prefix) + reply + QString::fromLatin1(suffix); }
   QString titleText() const { return QString::fromLatin1(title); }
 };
 
@@ -49,8 +47,7 @@ inline constexpr FailureMessage kSetInputAudioFailed{"Failed to Set Input Audio 
 inline constexpr FailureMessage kSetInputAudioMenuExplicitFailed{
     "Failed to set Input Audio due to data server error '"};
 
-inline constexpr FailureMessage kPulseServicePinFailed{
-    "Failed to Pulse Router Service Pin due to data server error '"};
+inline constexpr FailureMessage kPulseServicePinFailed{"Failed to Pulse Router Service Pin due to data server error '"};
 
 // Auto answer: the menu, and each modem at the explicit window's start-up.
 inline constexpr FailureMessage kSetAutoAnswerFailed{"Failed to set Auto Answer due to data server error '"};
@@ -86,7 +83,6 @@ inline constexpr FailureMessage kResyncPhonebookFailed{"Failed to resync Phonebo
 // prefix + reply + "'" + carriage return + "Would you like to update Database?"
 // (Yes/No, title "Error!").
 inline constexpr FailureMessage kSavePhonebookFailed{"RLX Phonebook not updated due to data server error '",
-                                                     kErrorTitle,
-                                                     "'\rWould you like to update Database?"};
+                                                     kErrorTitle, "'\rWould you like to update Database?"};
 
 }  // namespace device_protocol

@@ -9,36 +9,27 @@ bool names(const QString& name, const QString& modemName) { return !name.isEmpty
 
 QString SelectorText(ModemSelector s) {
   switch (s) {
-    case ModemSelector::Internal:
-      return QStringLiteral("00");
-    case ModemSelector::External1:
-      return QStringLiteral("02");
-    case ModemSelector::External2:
-      return QStringLiteral("03");
+    case ModemSelector::Internal: return QStringLiteral("00");
+    case ModemSelector::External1: return QStringLiteral("02");
+    case ModemSelector::External2: return QStringLiteral("03");
   }
   return QStringLiteral("00");
 }
 
 ModemSelector SelectorOf(Modem m) {
   switch (m) {
-    case Modem::Internal:
-      return ModemSelector::Internal;
-    case Modem::External1:
-      return ModemSelector::External1;
-    case Modem::External2:
-      return ModemSelector::External2;
+    case Modem::Internal: return ModemSelector::Internal;
+    case Modem::External1: return ModemSelector::External1;
+    case Modem::External2: return ModemSelector::External2;
   }
   return ModemSelector::Internal;
 }
 
 QString ModemDisplayName(Modem m) {
   switch (m) {
-    case Modem::Internal:
-      return QStringLiteral("Internal Modem");
-    case Modem::External1:
-      return QStringLiteral("External Modem 1");
-    case Modem::External2:
-      return QStringLiteral("External Modem 2");
+    case Modem::Internal: return QStringLiteral("Internal Modem");
+    case Modem::External1: return QStringLiteral("External Modem 1");
+    case Modem::External2: return QStringLiteral("External Modem 2");
   }
   return QString();
 }
@@ -53,12 +44,9 @@ Modem ExplicitWindowModem(const QString& name, const ModemNames& n) {
 
 int AutoAnswerField(Modem m) {
   switch (m) {
-    case Modem::Internal:
-      return 1;
-    case Modem::External1:
-      return 2;
-    case Modem::External2:
-      return 3;
+    case Modem::Internal: return 1;
+    case Modem::External1: return 2;
+    case Modem::External2: return 3;
   }
   return 1;
 }
@@ -83,12 +71,9 @@ std::optional<Modem> ModemObjectByName(const QString& name, const ModemNames& n)
 
 ModemSelector ObjectOpenSelector(Modem object, bool intModemEnabled) {
   switch (object) {
-    case Modem::Internal:
-      return intModemEnabled ? ModemSelector::Internal : ModemSelector::External1;
-    case Modem::External1:
-      return intModemEnabled ? ModemSelector::External1 : ModemSelector::External2;
-    case Modem::External2:
-      return ModemSelector::External2;
+    case Modem::Internal: return intModemEnabled ? ModemSelector::Internal : ModemSelector::External1;
+    case Modem::External1: return intModemEnabled ? ModemSelector::External1 : ModemSelector::External2;
+    case Modem::External2: return ModemSelector::External2;
   }
   return ModemSelector::Internal;
 }

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <climits>
+#include <cmath>
 #include <initializer_list>
 
 #include "tests/support/qt_printers.h"
@@ -35,8 +35,8 @@ QString replyOfText(std::initializer_list<int> lead, const QString& text, std::i
 TEST(FailureTest, OnlyTheWholeFailureTextsAreFailures) {
   EXPECT_TRUE(dp::IsFailureReply("Message Failed"));
   EXPECT_TRUE(dp::IsFailureReply("Message Timeout"));
-  for (const char* reply : {"", "message failed", "Message Failed ", " Message Timeout", "Message Timeout\t0",
-                            "Message", "1\t19\t0"})
+  for (const char* reply :
+       {"", "message failed", "Message Failed ", " Message Timeout", "Message Timeout\t0", "Message", "1\t19\t0"})
     EXPECT_FALSE(dp::IsFailureReply(reply)) << reply;
 }
 
@@ -115,9 +115,9 @@ TEST(NumericPrefix, ReadsLeadingDigitsWithOneDecimalPoint) {
     const char* text;
     double value;
   } cases[] = {
-      {" 3.10", 3.1}, {"3.20", 3.2},   {"0A", 0.0},    {"32", 32.0},   {"01", 1.0},  {"", 0.0},
-      {"   ", 0.0},   {".", 0.0},      {".5", 0.5},    {"5.", 5.0},    {"1.2.3", 1.2}, {"-5", 0.0},
-      {"+5", 0.0},    {"\t5", 0.0},    {"12abc", 12.0}, {"1e5", 1.0},  {"  7 8", 7.0}, {"2,5", 2.0},
+      {" 3.10", 3.1}, {"3.20", 3.2}, {"0A", 0.0},     {"32", 32.0}, {"01", 1.0},    {"", 0.0},
+      {"   ", 0.0},   {".", 0.0},    {".5", 0.5},     {"5.", 5.0},  {"1.2.3", 1.2}, {"-5", 0.0},
+      {"+5", 0.0},    {"\t5", 0.0},  {"12abc", 12.0}, {"1e5", 1.0}, {"  7 8", 7.0}, {"2,5", 2.0},
   };
   for (const auto& c : cases)
     EXPECT_DOUBLE_EQ(dp::NumericPrefix(QString::fromLatin1(c.text)), c.value) << c.text;

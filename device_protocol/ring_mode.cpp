@@ -56,8 +56,7 @@ RingModeParameters RingModeFromProperty(const QString& text) {
 
 QString RingModePropertyText(bool enabled, const QString& unitId, const QString& propagationDelay,
                              const QString& testInterval) {
-  return QLatin1StringView(enabled ? "Enable," : "Disable,") + unitId + u',' + propagationDelay + u',' +
-         testInterval;
+  return QLatin1StringView(enabled ? "Enable," : "Disable,") + unitId + u',' + propagationDelay + u',' + testInterval;
 }
 
 RingStatusEntry RingStatusEntryFromReply(const ReplyValues& values) {

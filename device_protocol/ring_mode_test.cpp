@@ -56,8 +56,7 @@ TEST(RingModeProperty, ReadsFieldsTrimmedWithDefaultsForZeroTimes) {
 }
 
 TEST(RingStatusEntry, FieldsFromValuesFourToSixteen) {
-  const dp::ReplyValues values =
-      dp::SplitReplyText("1\t55\t0\t0\t3\t0\t161\t15\t255\t1\t2\t4\t1\t0\t1\t6\t2");
+  const dp::ReplyValues values = dp::SplitReplyText("1\t55\t0\t0\t3\t0\t161\t15\t255\t1\t2\t4\t1\t0\t1\t6\t2");
   const dp::RingStatusEntry e = dp::RingStatusEntryFromReply(values);
   EXPECT_EQ(e.UnitId, 3);
   EXPECT_EQ(e.NeuronIdText, "00A10FFF0102");

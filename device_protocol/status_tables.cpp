@@ -18,15 +18,15 @@ const char* lookup(const CodeText (&table)[N], const QString& code) {
 }
 
 constexpr CodeText kTelephoneStates[] = {
-    {"0", "TEL_NOTINUSE"}, {"1", "TEL_OFFHOOK"},  {"2", "TEL_DIALING"},    {"3", "TEL_DIALCOMP"},
-    {"6", "TEL_RINGING"},  {"7", "TEL_ANSWERED"}, {"9", "TEL_TALKING"},    {"10", "TEL_HANGINGUP"},
+    {"0", "TEL_NOTINUSE"}, {"1", "TEL_OFFHOOK"},  {"2", "TEL_DIALING"}, {"3", "TEL_DIALCOMP"},
+    {"6", "TEL_RINGING"},  {"7", "TEL_ANSWERED"}, {"9", "TEL_TALKING"}, {"10", "TEL_HANGINGUP"},
     {"12", "TEL_HOLD"},    {"20", "TEL_ERROR"},   {"255", "TEL_NUL"},
 };
 
 constexpr CodeText kConnectSpeeds[] = {
-    {"0", "n/a"},     {"1", "1200/75"}, {"2", "75/1200"}, {"3", "0-300"},  {"4", "1200"},
-    {"5", "2400"},    {"6", "4800"},    {"7", "7200"},    {"8", "9600 non-trellis"},
-    {"9", "9600"},    {"10", "12000"},  {"11", "14400"},  {"12", "16800"}, {"13", "19200"},
+    {"0", "n/a"},    {"1", "1200/75"}, {"2", "75/1200"},          {"3", "0-300"}, {"4", "1200"},   {"5", "2400"},
+    {"6", "4800"},   {"7", "7200"},    {"8", "9600 non-trellis"}, {"9", "9600"},  {"10", "12000"}, {"11", "14400"},
+    {"12", "16800"}, {"13", "19200"},
 };
 
 constexpr CodeText kModulations[] = {{"0", "n/a"}, {"1", "V.32"}, {"2", "V.32 bis/terbo"}};
@@ -37,9 +37,15 @@ constexpr CodeText kErrorCorrections[] = {
 };
 
 constexpr CodeText kHangupCauses[] = {
-    {"1", "Carrier Lost"},          {"2", "Heartbeat Lost"},         {"3", "User Call Cancel"},
-    {"4", "Training Timeout"},      {"5", "Link Training Timeout"},  {"6", "No Initial Dialtone"},
-    {"7", "No Mid-String Dialtone"}, {"8", "Invalid Dialstring Character"}, {"9", "DSR Lost"},
+    {"1", "Carrier Lost"},
+    {"2", "Heartbeat Lost"},
+    {"3", "User Call Cancel"},
+    {"4", "Training Timeout"},
+    {"5", "Link Training Timeout"},
+    {"6", "No Initial Dialtone"},
+    {"7", "No Mid-String Dialtone"},
+    {"8", "Invalid Dialstring Character"},
+    {"9", "DSR Lost"},
 };
 
 template <std::size_t N>

@@ -42,10 +42,10 @@ QString HangupCauseText(const QString& code);
 
 // The statistics reply of a modem ("00 01 61 " + S + " 00"), by value.
 struct ConnectionStatistics {
-  QString lastCause;                  // value 3 through HangupCauseText
-  std::array<QString, 9> hangups;     // values 4 to 12: hang-ups of causes 1 to 9
-  QString successfulConnections;      // value 13
-  QString retrainAttempts;            // value 14
+  QString lastCause;               // value 3 through HangupCauseText
+  std::array<QString, 9> hangups;  // values 4 to 12: hang-ups of causes 1 to 9
+  QString successfulConnections;   // value 13
+  QString retrainAttempts;         // value 14
 };
 ConnectionStatistics StatisticsFromReply(const ReplyValues& values);
 

@@ -14,9 +14,9 @@ TEST(TelephoneState, NamesEveryCodeOfTheTableAndNothingElse) {
     const char* code;
     const char* name;
   } table[] = {
-      {"0", "TEL_NOTINUSE"}, {"1", "TEL_OFFHOOK"},    {"2", "TEL_DIALING"}, {"3", "TEL_DIALCOMP"},
-      {"6", "TEL_RINGING"},  {"7", "TEL_ANSWERED"},   {"9", "TEL_TALKING"}, {"10", "TEL_HANGINGUP"},
-      {"12", "TEL_HOLD"},    {"20", "TEL_ERROR"},     {"255", "TEL_NUL"},
+      {"0", "TEL_NOTINUSE"}, {"1", "TEL_OFFHOOK"},  {"2", "TEL_DIALING"}, {"3", "TEL_DIALCOMP"},
+      {"6", "TEL_RINGING"},  {"7", "TEL_ANSWERED"}, {"9", "TEL_TALKING"}, {"10", "TEL_HANGINGUP"},
+      {"12", "TEL_HOLD"},    {"20", "TEL_ERROR"},   {"255", "TEL_NUL"},
   };
   for (const auto& row : table)
     EXPECT_EQ(dp::TelephoneState(row.code), QString::fromLatin1(row.name)) << row.code;
@@ -27,8 +27,8 @@ TEST(TelephoneState, NamesEveryCodeOfTheTableAndNothingElse) {
 }
 
 TEST(ConnectionTables, SpeedModulationAndErrorCorrection) {
-  const char* speeds[] = {"n/a",  "1200/75", "75/1200", "0-300", "1200",  "2400",  "4800",
-                          "7200", "9600 non-trellis", "9600", "12000", "14400", "16800", "19200"};
+  const char* speeds[] = {"n/a",  "1200/75",          "75/1200", "0-300", "1200",  "2400",  "4800",
+                          "7200", "9600 non-trellis", "9600",    "12000", "14400", "16800", "19200"};
   for (int code = 0; code < 14; ++code)
     EXPECT_EQ(dp::ConnectSpeedTable(QString::number(code)), QString::fromLatin1(speeds[code])) << code;
   EXPECT_EQ(dp::ConnectSpeedTable("14"), "");
@@ -60,9 +60,15 @@ TEST(ConnectionLine, AppendsABlankAndTheTextOfEachKnownCode) {
 }
 
 TEST(Statistics, HangupCausesAndReplyPositions) {
-  const char* causes[] = {"Carrier Lost",          "Heartbeat Lost",      "User Call Cancel",
-                          "Training Timeout",      "Link Training Timeout", "No Initial Dialtone",
-                          "No Mid-String Dialtone", "Invalid Dialstring Character", "DSR Lost"};
+  const char* causes[] = {"Carrier Lost",
+                          "Heartbeat Lost",
+                          "User Call Cancel",
+                          "Training Timeout",
+                          "Link Training Timeout",
+                          "No Initial Dialtone",
+                          "No Mid-String Dialtone",
+                          "Invalid Dialstring Character",
+                          "DSR Lost"};
   for (int code = 1; code <= 9; ++code)
     EXPECT_EQ(dp::HangupCauseText(QString::number(code)), QString::fromLatin1(causes[code - 1])) << code;
   for (const char* code : {"0", "10", "", "07", "-1"})

@@ -73,8 +73,8 @@ std::int32_t DataServerApi::ActivatePoint(std::int32_t dataServer, std::int32_t 
   return fn ? fn(dataServer, pointHandle, 1) : lca::kLcaFailed;
 }
 
-std::int32_t DataServerApi::SetPointAttribute(std::int32_t dataServer, std::int32_t pointHandle,
-                                              std::int32_t attribute, std::int32_t value) const {
+std::int32_t DataServerApi::SetPointAttribute(std::int32_t dataServer, std::int32_t pointHandle, std::int32_t attribute,
+                                              std::int32_t value) const {
   const auto fn = entry<LcaSetPointAttribute>(lca::kSetPointAttribute);
   return fn ? fn(dataServer, pointHandle, attribute, &value) : lca::kLcaFailed;
 }

@@ -75,8 +75,7 @@ bool registerTypeLib(RegistryWriter& registry, const QString& modulePath) {
   return w.ok;
 }
 
-void registerServer(Writer& w, const char* clsid, const char* progId, const char* typeName,
-                    const QString& modulePath) {
+void registerServer(Writer& w, const char* clsid, const char* progId, const char* typeName, const QString& modulePath) {
   const QString k = classesKey({QStringLiteral("CLSID"), L1(clsid)});
   w.set(k, QString(), L1(typeName));
   w.set(k + QStringLiteral("\\InprocServer32"), QString(), modulePath);
@@ -137,10 +136,10 @@ HRESULT UnregisterModule(RegistryWriter& registry) {
                              classesKey({QStringLiteral("Interface"), L1(ids::kDispatchIid)}),
                              classesKey({QStringLiteral("Interface"), L1(ids::kEventsIid)})}))
     return kSELFREG_E_TYPELIB;
-  if (!removeKeys(registry, {classesKey({QStringLiteral("CLSID"), L1(ids::kControlClsid)}),
-                             classesKey({L1(ids::kControlProgId)}),
-                             classesKey({QStringLiteral("CLSID"), L1(ids::kPropPageClsid)}),
-                             classesKey({L1(ids::kPropPageProgId)})}))
+  if (!removeKeys(
+          registry,
+          {classesKey({QStringLiteral("CLSID"), L1(ids::kControlClsid)}), classesKey({L1(ids::kControlProgId)}),
+           classesKey({QStringLiteral("CLSID"), L1(ids::kPropPageClsid)}), classesKey({L1(ids::kPropPageProgId)})}))
     return kSELFREG_E_CLASS;
   return kS_OK;
 }

@@ -23,11 +23,13 @@ QString valueOf(const QString& key, const QString& name = QString()) {
 
 bool exists(const QString& key) { return Registry::keyExists(Hive::LocalMachine, kClasses + key); }
 
-const QStringList kAllKeys = {
-    "TypeLib\\{925CA275-F114-11D3-B069-00500414A3B8}", "Interface\\{925CA276-F114-11D3-B069-00500414A3B8}",
-    "Interface\\{925CA277-F114-11D3-B069-00500414A3B8}", "CLSID\\{925CA278-F114-11D3-B069-00500414A3B8}",
-    "ZEVACTIVEX.ZEVActiveXCtrl.1", "CLSID\\{925CA279-F114-11D3-B069-00500414A3B8}",
-    "ZEVACTIVEX.ZEVActiveXPropPage.1"};
+const QStringList kAllKeys = {"TypeLib\\{925CA275-F114-11D3-B069-00500414A3B8}",
+                              "Interface\\{925CA276-F114-11D3-B069-00500414A3B8}",
+                              "Interface\\{925CA277-F114-11D3-B069-00500414A3B8}",
+                              "CLSID\\{925CA278-F114-11D3-B069-00500414A3B8}",
+                              "ZEVACTIVEX.ZEVActiveXCtrl.1",
+                              "CLSID\\{925CA279-F114-11D3-B069-00500414A3B8}",
+                              "ZEVACTIVEX.ZEVActiveXPropPage.1"};
 
 // The machine hive, refusing writes or deletes of keys that contain a marker.
 class Refusing : public zev::RegistryWriter {

@@ -39,12 +39,8 @@ void CPropExchange::PX_Long(const QString& name, qint32& value, qint32 defaultVa
       if (bag_)
         bag_->insert(name, value);
       break;
-    case Mode::Load:
-      value = bag_ ? storedLong(bag_->value(name)).value_or(defaultValue) : defaultValue;
-      break;
-    case Mode::Reset:
-      value = defaultValue;
-      break;
+    case Mode::Load: value = bag_ ? storedLong(bag_->value(name)).value_or(defaultValue) : defaultValue; break;
+    case Mode::Reset: value = defaultValue; break;
   }
 }
 

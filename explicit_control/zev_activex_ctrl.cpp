@@ -71,8 +71,7 @@ zev::HRESULT toText(const QVariant& v, QString* out) {
 
 zev::HRESULT toInt32(const QVariant& v, qint32* out) {
   qint64 n = 0;
-  const zev::HRESULT hr =
-      toLong(v, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max(), &n);
+  const zev::HRESULT hr = toLong(v, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max(), &n);
   *out = static_cast<qint32>(n);
   return hr;
 }
@@ -319,8 +318,8 @@ zev::HRESULT CZEV_ActiveXCtrl::Invoke(qint32 dispId, zev::DispKind kind, QVarian
       hr = property([&] { return QVariant(strNodeName_); }, [&](const QString& s) { SetstrNodeName(s); }, putText);
       break;
     case DispId::strExplicitMessage:
-      hr = property([&] { return QVariant(strExplicitMessage_); },
-                    [&](const QString& s) { SetstrExplicitMessage(s); }, putText);
+      hr = property([&] { return QVariant(strExplicitMessage_); }, [&](const QString& s) { SetstrExplicitMessage(s); },
+                    putText);
       break;
     case DispId::PtrDataServer:
       hr = property([&] { return QVariant(PtrDataServer_); }, [&](qint32 v) { SetPtrDataServer(v); }, putLong);
@@ -357,8 +356,7 @@ zev::HRESULT CZEV_ActiveXCtrl::Invoke(qint32 dispId, zev::DispKind kind, QVarian
       if ((hr = expect(DispKind::Method, 0)) == zev::kS_OK)
         AboutBox();
       break;
-    default:
-      hr = zev::kDISP_E_MEMBERNOTFOUND;
+    default: hr = zev::kDISP_E_MEMBERNOTFOUND;
   }
   if (hr == zev::kS_OK && result)
     *result = out;

@@ -91,8 +91,8 @@ class CZEV_ActiveXCtrl : public zev::COleControl {
   // strExplicitMessage from its fourth character on; none when it is shorter
   // than three characters.
   std::optional<QByteArray> explicitBody() const;
-  qint32 openWithReset(const zev::DataServerApi& api, qint32 dataServer, qint32 kind, qint32 code,
-                       bool withCallback, qint32* point, bool stopWhenResetFails) const;
+  qint32 openWithReset(const zev::DataServerApi& api, qint32 dataServer, qint32 kind, qint32 code, bool withCallback,
+                       qint32* point, bool stopWhenResetFails) const;
   QString exchange(const zev::DataServerApi& api, qint32 dataServer, qint32 code, const QByteArray& body);
   QString readResponse(const zev::DataServerApi& api, qint32 dataServer, qint32 point) const;
   zev::CompletionWait& completionWait() const;

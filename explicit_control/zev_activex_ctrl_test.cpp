@@ -165,8 +165,8 @@ TEST_F(Control, EachExaminedStepOfMsgResponseEndsTheCallWhenItFails) {
     size_t calls;    // data-server calls made
   };
   const Step steps[] = {
-      {17, 0, true, 1},  {18, 0, true, 2},  {17, 1, true, 3},  {18, 1, false, 9}, {17, 2, true, 5},
-      {23, 0, true, 6},  {18, 2, false, 9}, {20, 0, true, 8},  {21, 0, true, 9},
+      {17, 0, true, 1}, {18, 0, true, 2},  {17, 1, true, 3}, {18, 1, false, 9}, {17, 2, true, 5},
+      {23, 0, true, 6}, {18, 2, false, 9}, {20, 0, true, 8}, {21, 0, true, 9},
   };
   for (const Step& s : steps) {
     SCOPED_TRACE(testing::Message() << "ordinal " << s.ordinal << " call " << s.occurrence);

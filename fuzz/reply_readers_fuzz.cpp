@@ -49,8 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Writing the parameters back and reading them again keeps them.
   if (!fromProperty.unitId.contains(u',') && !fromProperty.propagationDelay.contains(u',') &&
       !fromProperty.testInterval.contains(u',')) {
-    const QString back = RingModePropertyText(fromProperty.enabled, fromProperty.unitId,
-                                              fromProperty.propagationDelay, fromProperty.testInterval);
+    const QString back = RingModePropertyText(fromProperty.enabled, fromProperty.unitId, fromProperty.propagationDelay,
+                                              fromProperty.testInterval);
     FUZZ_CHECK(RingModeFromProperty(back) == fromProperty);
   }
 

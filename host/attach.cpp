@@ -59,8 +59,8 @@ void BuildPlugInCommandTable() {
   const QString lonMarkTemplate = QStringLiteral("Rlxtlc32");
   auto& t = MMain.PlugInCommandTable;
   t[0] = Row(7, QStringLiteral("Configure RLX_Plug"), 3, lonMark, lonMarkTemplate, QString());
-  t[1] = Row(28, QStringLiteral("Configure Internal Modem"), 4, lonMark, lonMarkTemplate,
-             MMain.InternalModemObjectName);
+  t[1] =
+      Row(28, QStringLiteral("Configure Internal Modem"), 4, lonMark, lonMarkTemplate, MMain.InternalModemObjectName);
   t[2] = Row(28, QStringLiteral("Configure External Modem ") + NumberWithSign(2), 4, lonMark, lonMarkTemplate,
              (MMain.ExternalModemBaseName + QStringLiteral(" #") + QString::number(2)).trimmed());
   t[3] = Row(28, QStringLiteral("Configure Directory ") + NumberWithSign(1), 4, lonMark, lonMarkTemplate,
@@ -88,11 +88,12 @@ void OpenNetwork(const QString& name, const QString& networkInterfaceName) {
   // Switching closes what the server has open: never under a window that
   // shows a router of it.
   if (!sameWay && MMain.NetworkOpenedByPlugIn && AnyPlugInWindowVisible())
-    throw AutomationError(kWindowState, cannot + (wantRemote ? QStringLiteral(" remotely") : QStringLiteral(" locally")) +
-                                            QStringLiteral(": the plug-in is showing a router of a network open ") +
-                                            (MMain.OpenedNetworkInterface.isEmpty() ? QStringLiteral("locally")
-                                                                                     : QStringLiteral("remotely")) +
-                                            QStringLiteral("; close its window first"));
+    throw AutomationError(
+        kWindowState,
+        cannot + (wantRemote ? QStringLiteral(" remotely") : QStringLiteral(" locally")) +
+            QStringLiteral(": the plug-in is showing a router of a network open ") +
+            (MMain.OpenedNetworkInterface.isEmpty() ? QStringLiteral("locally") : QStringLiteral("remotely")) +
+            QStringLiteral("; close its window first"));
   try {
     lns::ObjectServer& server = *required(MMain.ObjectServer);
     if (server.remoteFlag() != wantRemote) {
@@ -239,8 +240,9 @@ void Attach(PlugInCommand& row, const lns::ObjectPtr& object) {
       QString text = kObjectTypeNotSupportedText + QStringLiteral(": ") + path +
                      QStringLiteral(" is not a modem, directory or Device Globals object of an RLX router");
       if (MMain.InternalModemObjectName.isEmpty())
-        text += QStringLiteral(" (the LonMark object names could not be read from the plug-in's language file "
-                               "Zev.enu; install the plug-in again with RLX_Plug /regplugin)");
+        text += QStringLiteral(
+            " (the LonMark object names could not be read from the plug-in's language file "
+            "Zev.enu; install the plug-in again with RLX_Plug /regplugin)");
       throw AutomationError(kObjectTypeNotSupported, text);
     }
     PlugInWindow& window = WindowFor(mainWindowObject ? WindowId::fMain : WindowId::fPhoneBook);

@@ -32,8 +32,8 @@ TEST_F(Attach, CommandTableRowsAndNamesFromTheLanguageFile) {
   EXPECT_EQ(MMain.InternalModemObjectName, "Modem In");
 
   const auto& t = MMain.PlugInCommandTable;
-  const QStringList texts = {"Configure RLX_Plug",      "Configure Internal Modem", "Configure External Modem  2",
-                             "Configure Directory  1",   "Configure Directory  2",   "Configure Device Globals",
+  const QStringList texts = {"Configure RLX_Plug",     "Configure Internal Modem", "Configure External Modem  2",
+                             "Configure Directory  1", "Configure Directory  2",   "Configure Device Globals",
                              "Configure Explicit RLX"};
   const QStringList objects = {"", "Modem In", "Modem Out #2", "Book #1", "Book #2", "Device Globals", ""};
   const QList<int> types = {7, 28, 28, 28, 28, 28, 7};
@@ -69,8 +69,8 @@ TEST_F(Attach, SplitPathCutsAtSeparatorsAndStopsAtTheFirstEmptyElement) {
       {"Routers/RLX-LonMark/Internal Modem", {"Routers", "RLX-LonMark", "Internal Modem"}},
       {"RLX", {"RLX"}},
       {"", {}},
-      {"A//B", {"A"}},           // two adjacent separators end the path
-      {"A/ /B", {"A"}},          // so does a blank element, once trimmed
+      {"A//B", {"A"}},   // two adjacent separators end the path
+      {"A/ /B", {"A"}},  // so does a blank element, once trimmed
       {"/A", {}},
       {"////", {}},
       {"A/", {"A"}},
@@ -145,7 +145,7 @@ TEST_F(Attach, DeviceFamilyComesFromTheProgramIdentifier) {
   ASSERT_EQ(explicitWindow->opens.size(), 1u);
   const auto& call = explicitWindow->opens[0];
   EXPECT_EQ(call.operation, "ProcessDeviceCommand");
-  EXPECT_EQ(call.row, &row(0));  // row 0, by reference, although the device is explicit
+  EXPECT_EQ(call.row, &row(0));                       // row 0, by reference, although the device is explicit
   EXPECT_EQ(call.currentMainWindow, explicitWindow);  // set before the window's operation ran
   EXPECT_EQ(call.explicitFamily, 1);
   EXPECT_EQ(existing(WindowId::fMain), nullptr);
@@ -172,8 +172,9 @@ TEST_F(Attach, DeviceFamilyComesFromTheProgramIdentifier) {
   attach::SplitPath(QStringLiteral("Routers/Short"));
   const AutomationError e = Raised([&] { attach::Attach(row(0), attach::FindObject(7)); });
   EXPECT_EQ(e.number(), 20004);
-  EXPECT_EQ(e.description(), "Object type not supported for this command: Routers/Short is not an RLX router "
-                             "(program identifier 524C5)");
+  EXPECT_EQ(e.description(),
+            "Object type not supported for this command: Routers/Short is not an RLX router "
+            "(program identifier 524C5)");
   EXPECT_EQ(main->opens.size(), 2u);
 }
 
@@ -185,8 +186,8 @@ TEST_F(Attach, LonMarkObjectsOpenTheMainWindowOrThePhonebook) {
     QString object;
     WindowId window;
   };
-  const QList<Case> cases = {{"Internal Modem", WindowId::fMain},     {"External Modem #1", WindowId::fMain},
-                             {"External Modem #2", WindowId::fMain},  {"Device Globals", WindowId::fMain},
+  const QList<Case> cases = {{"Internal Modem", WindowId::fMain},    {"External Modem #1", WindowId::fMain},
+                             {"External Modem #2", WindowId::fMain}, {"Device Globals", WindowId::fMain},
                              {"Directory #1", WindowId::fPhoneBook}, {"Directory #2", WindowId::fPhoneBook}};
   for (const Case& c : cases) {
     attach::SplitPath(QStringLiteral("Routers/RLX-LonMark/") + c.object);
@@ -231,16 +232,11 @@ TEST_F(Attach, AWindowMissingFromTheBuildRaisesCommandNotSupported) {
 TEST_F(Attach, OpeningANetworkMakesTheLnsCallsInOrderAndOnlyOnce) {
   MMain.ObjectServer = lns_.server;
   attach::OpenNetwork("Demo", "");
-  const QStringList expected = {"Server.remoteFlag",
-                                "Server.IsOpen",
-                                "Server.setSingleUserMode(0)",
-                                "Server.Open",
-                                "Networks.Item(Demo)",
-                                "Network(Demo).Open",
-                                "Network(Demo).Name",
-                                "Systems(Demo).Item(1)",
-                                "System(Demo).Open",
-                                "System(Demo).SetEventInterval(200)"};
+  const QStringList expected = {"Server.remoteFlag",           "Server.IsOpen",
+                                "Server.setSingleUserMode(0)", "Server.Open",
+                                "Networks.Item(Demo)",         "Network(Demo).Open",
+                                "Network(Demo).Name",          "Systems(Demo).Item(1)",
+                                "System(Demo).Open",           "System(Demo).SetEventInterval(200)"};
   EXPECT_EQ(lns_.log->calls, expected);
   EXPECT_TRUE(MMain.ServerOpenedByPlugIn);
   EXPECT_TRUE(MMain.NetworkOpenedByPlugIn);
@@ -277,10 +273,10 @@ TEST_F(Attach, InterfaceNameSwitchesTheServerBetweenRemoteAndLocal) {
   lns_.log->calls.clear();
 
   attach::OpenNetwork("Plant", "NI-1");
-  EXPECT_EQ(lns_.log->calls.mid(0, 8), (QStringList{"Server.remoteFlag", "Server.IsOpen", "Server.Close",
-                                                    "Server.setRemoteFlag(1)", "Server.IsOpen",
-                                                    "Server.setSingleUserMode(0)", "Server.Open",
-                                                    "NetworkInterfaces.Item(NI-1)"}));
+  EXPECT_EQ(
+      lns_.log->calls.mid(0, 8),
+      (QStringList{"Server.remoteFlag", "Server.IsOpen", "Server.Close", "Server.setRemoteFlag(1)", "Server.IsOpen",
+                   "Server.setSingleUserMode(0)", "Server.Open", "NetworkInterfaces.Item(NI-1)"}));
   EXPECT_TRUE(lns_.server->remote);
   ASSERT_TRUE(lns_.server->activeNI);
   EXPECT_EQ(lns_.server->activeNI->Name(), "NI-1");

@@ -68,8 +68,8 @@ QString ErrorName(qint32 number, const QString& source) {
   // Error names allow letters, digits and underscores only, and an element
   // does not begin with a digit.
   static const QRegularExpression element(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
-  const QString prefix = (element.match(source).hasMatch() ? source : QStringLiteral("RLX_Plug")) +
-                         QStringLiteral(".Error.E");
+  const QString prefix =
+      (element.match(source).hasMatch() ? source : QStringLiteral("RLX_Plug")) + QStringLiteral(".Error.E");
   return number < 0 ? prefix + QStringLiteral("_") + QString::number(-static_cast<qint64>(number))
                     : prefix + QString::number(number);
 }
@@ -215,8 +215,8 @@ Reply Dispatcher::propertyCall(quint64 id, const Call& call) {
     const QVariant value = call.args.value(2).value<QDBusVariant>().variant();
     const SlotType type = TypeOfSlot(slot);
     if (!HasType(value, type))
-      return Reply::error(dbus_error::kInvalidArgs, QStringLiteral("Property '%1' takes a value of type '%2'")
-                                                        .arg(name, DBusSignature(type)));
+      return Reply::error(dbus_error::kInvalidArgs,
+                          QStringLiteral("Property '%1' takes a value of type '%2'").arg(name, DBusSignature(type)));
     Reply r = invoke(id, slot, {value});
     if (!r.isError())
       r.values.clear();
@@ -285,12 +285,13 @@ void Dispatcher::releaseOwnedBy(const QString& owner) {
 QString Dispatcher::introspect(const QString& path) const {
   QString xml;
   if (path == kFactoryPath) {
-    xml += QStringLiteral("  <interface name=\"%1\">\n"
-                          "    <method name=\"CreateObject\">\n"
-                          "      <arg name=\"object\" type=\"o\" direction=\"out\"/>\n"
-                          "    </method>\n"
-                          "  </interface>\n"
-                          "  <node name=\"LNSPlugInAPI\"/>\n")
+    xml += QStringLiteral(
+               "  <interface name=\"%1\">\n"
+               "    <method name=\"CreateObject\">\n"
+               "      <arg name=\"object\" type=\"o\" direction=\"out\"/>\n"
+               "    </method>\n"
+               "  </interface>\n"
+               "  <node name=\"LNSPlugInAPI\"/>\n")
                .arg(kFactoryInterface);
   } else if (path == kObjectsPath) {
     for (const auto& [id, e] : objects_)

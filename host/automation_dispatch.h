@@ -94,7 +94,7 @@ class Dispatcher {
   struct Entry {
     std::unique_ptr<LNSPlugInAPI> api;
     QString owner;
-    int activeCalls = 0;      // calls in progress (a call may yield to events)
+    int activeCalls = 0;          // calls in progress (a call may yield to events)
     bool releasePending = false;  // released while a call was in progress
   };
 

@@ -226,9 +226,9 @@ TEST_F(Dispatch, IntrospectionDescribesFactoryAndObjects) {
   EXPECT_TRUE(object.contains("<arg name=\"objectClassId\" type=\"n\" direction=\"in\"/>"));
   EXPECT_TRUE(object.contains("<arg name=\"objectName\" type=\"s\" direction=\"in\"/>"));
   EXPECT_TRUE(object.contains("<method name=\"Release\"/>"));
-  const QStringList expected = {"Visible b", "networkName s", "NetworkInterfaceName s", "Remote b", "Height i",
-                                "Width i", "Left i", "Minimized b", "ManufacturerID s", "ManufacturerName s",
-                                "LcaVersion s", "Version s", "Top i", "Name s"};
+  const QStringList expected = {
+      "Visible b",   "networkName s",    "NetworkInterfaceName s", "Remote b",     "Height i",  "Width i", "Left i",
+      "Minimized b", "ManufacturerID s", "ManufacturerName s",     "LcaVersion s", "Version s", "Top i",   "Name s"};
   QStringList found;
   QRegularExpression property("<property name=\"(\\w+)\" type=\"(\\w)\" access=\"readwrite\"/>");
   for (auto it = property.globalMatch(object); it.hasNext();) {

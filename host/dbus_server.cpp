@@ -84,8 +84,7 @@ bool DBusServer::handleMessage(const QDBusMessage& message, const QDBusConnectio
       (iface.isEmpty() && message.member() == QLatin1String("Introspect") && message.signature().isEmpty()))
     return false;
 
-  const Call call{message.service(), message.path(), iface, message.member(), message.signature(),
-                  message.arguments()};
+  const Call call{message.service(), message.path(), iface, message.member(), message.signature(), message.arguments()};
   const Reply reply = dispatcher_.dispatch(call);
   if (message.isReplyRequired()) {
     connection.send(ReplyMessage(message, reply));
@@ -139,8 +138,7 @@ int RunAutomationServer() {
   DBusServer server(bus);
   QString problem;
   switch (server.start(&problem)) {
-    case DBusServer::Start::Serving:
-      break;
+    case DBusServer::Start::Serving: break;
     case DBusServer::Start::NameTaken:
       // One process serves every director; the one already running does.
       std::fprintf(stderr, "RLX_Plug: %s is already served by another process; this one leaves\n",

@@ -12,7 +12,8 @@ TEST(IdleMonitor, EndsOnceAfterTheIdlePeriodAndWaitsWhileBusy) {
   platform::ManualClock clock;
   bool busy = false;
   int ended = 0;
-  automation::IdleMonitor idle(clock, 60'000, [&busy] { return busy; }, [&ended] { ++ended; });
+  automation::IdleMonitor idle(
+      clock, 60'000, [&busy] { return busy; }, [&ended] { ++ended; });
   clock.advance(59'999);
   idle.check();
   EXPECT_EQ(ended, 0);
@@ -50,8 +51,8 @@ class InUse : public testing_support::PlugInFixture {};
 TEST_F(InUse, ObjectsAndShownWindowsKeepThePlugInInUse) {
   automation::Dispatcher dispatcher;
   EXPECT_FALSE(automation::PlugInInUse(dispatcher));
-  const automation::Reply r = dispatcher.dispatch(
-      {":1.5", automation::kFactoryPath, automation::kFactoryInterface, "CreateObject", "", {}});
+  const automation::Reply r =
+      dispatcher.dispatch({":1.5", automation::kFactoryPath, automation::kFactoryInterface, "CreateObject", "", {}});
   ASSERT_FALSE(r.isError());
   EXPECT_TRUE(automation::PlugInInUse(dispatcher));
   window(WindowId::fMain)->widget()->show();

@@ -31,7 +31,7 @@ class DeviceResources : public ::testing::Test {
     QDir().mkpath(programFolder_ + "/xif");
     QDir().mkpath(programFolder_ + "/Resource");
     for (const char* f : {"xif/Rlxtlc32.xif", "xif/Rlxtlc20.xif", "Resource/Zev.enu", "Resource/Zev.fmt",
-                             "Resource/Zev.fpt", "Resource/Zev.typ"})
+                          "Resource/Zev.fpt", "Resource/Zev.typ"})
       ASSERT_TRUE(QFile::copy(src + "/" + f, programFolder_ + "/" + f)) << f;
     registration::SetProgramFolder(programFolder_);
   }

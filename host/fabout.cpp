@@ -8,9 +8,9 @@
 #include <QPointer>
 #include <QPushButton>
 
+#include "host/product_picture.h"
 #include "platform/accessibility.h"
 #include "platform/ui_services.h"
-#include "host/product_picture.h"
 
 const QString fAbout::kWebAddress = QStringLiteral("https://www.zev-products.example/rlx");
 const QColor fAbout::kLinkColour = QColor(0, 0, 255);

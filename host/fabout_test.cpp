@@ -34,8 +34,7 @@ TEST(About, TextsAndLinkColours) {
   QMouseEvent over(QEvent::MouseMove, QPointF(2, 2), QPointF(2, 2), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
   QApplication::sendEvent(about.Label5, &over);
   EXPECT_EQ(about.linkColour(), QColor(128, 0, 128));
-  QMouseEvent elsewhere(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton,
-                        Qt::NoModifier);
+  QMouseEvent elsewhere(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
   QApplication::sendEvent(&about, &elsewhere);
   EXPECT_EQ(about.linkColour(), QColor(0, 0, 255));
 

@@ -5,7 +5,6 @@
 #include <QProcess>
 #include <QTimer>
 
-
 namespace functions {
 
 void WaitUntil(const std::function<bool()>& done, int checkMs) {

@@ -42,8 +42,8 @@ class LdrfCatalog {
   virtual ~LdrfCatalog() = default;
   virtual int OpenCatalog(const QString& rootPath, qint32& value, qint32& catalogHandle) = 0;
   // Six out values; the second is the number of directories.
-  virtual int GetCatalogInfo(qint32 catalogHandle, qint32& v1, qint32& dirCount, qint32& v3, qint32& v4,
-                             qint32& v5, qint32& v6) = 0;
+  virtual int GetCatalogInfo(qint32 catalogHandle, qint32& v1, qint32& dirCount, qint32& v3, qint32& v4, qint32& v5,
+                             qint32& v6) = 0;
   virtual int CatalogGetDir(qint32 catalogHandle, qint16 index, QString& dirPath) = 0;
   virtual int CatalogRmvDir(qint32 catalogHandle, const QString& dirPath) = 0;
   virtual int CatalogAddDir(qint32 catalogHandle, const QString& dirPath) = 0;

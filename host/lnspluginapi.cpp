@@ -285,11 +285,12 @@ void LNSPlugInAPI::setRemote(bool remote) {
   // Switching closes the server and what it has open: never under a window
   // that shows a router of it.
   if (AnyPlugInWindowVisible() && server.remoteFlag() != remote && server.IsOpen())
-    throw AutomationError(kWindowState, QStringLiteral("Cannot switch to ") +
-                                            (remote ? QStringLiteral("remote") : QStringLiteral("local")) +
-                                            QStringLiteral(" work: the plug-in is showing a router of a network open ") +
-                                            (remote ? QStringLiteral("locally") : QStringLiteral("remotely")) +
-                                            QStringLiteral("; close its window first"));
+    throw AutomationError(kWindowState,
+                          QStringLiteral("Cannot switch to ") +
+                              (remote ? QStringLiteral("remote") : QStringLiteral("local")) +
+                              QStringLiteral(" work: the plug-in is showing a router of a network open ") +
+                              (remote ? QStringLiteral("locally") : QStringLiteral("remotely")) +
+                              QStringLiteral("; close its window first"));
   MMain.ServerOpenedByPlugIn = server.IsOpen();
   if (MMain.ServerOpenedByPlugIn) {
     server.Close();

@@ -36,15 +36,38 @@ TEST_F(PlugInApi, SlotsFollowTheInterfaceOrder) {
     order << QStringLiteral("%1 %2 %3")
                  .arg(s.slot)
                  .arg(QLatin1String(s.member))
-                 .arg(s.kind == SlotKind::Method ? "method" : s.kind == SlotKind::Get ? "get" : "let");
-  EXPECT_EQ(order, (QStringList{"1 SendCommand method", "2 Visible get", "3 Visible let", "4 networkName get",
-                                "5 networkName let", "6 NetworkInterfaceName get", "7 NetworkInterfaceName let",
-                                "8 Remote get", "9 Remote let", "10 Height let", "11 Height get", "12 Width let",
-                                "13 Width get", "14 Left let", "15 Left get", "16 Minimized let",
-                                "17 Minimized get", "18 ManufacturerID get", "19 ManufacturerID let",
-                                "20 ManufacturerName get", "21 ManufacturerName let", "22 LcaVersion get",
-                                "23 LcaVersion let", "24 Version get", "25 Version let", "26 Top let",
-                                "27 Top get", "28 Name get", "29 Name let"}));
+                 .arg(s.kind == SlotKind::Method ? "method"
+                      : s.kind == SlotKind::Get  ? "get"
+                                                 : "let");
+  EXPECT_EQ(order, (QStringList{"1 SendCommand method",
+                                "2 Visible get",
+                                "3 Visible let",
+                                "4 networkName get",
+                                "5 networkName let",
+                                "6 NetworkInterfaceName get",
+                                "7 NetworkInterfaceName let",
+                                "8 Remote get",
+                                "9 Remote let",
+                                "10 Height let",
+                                "11 Height get",
+                                "12 Width let",
+                                "13 Width get",
+                                "14 Left let",
+                                "15 Left get",
+                                "16 Minimized let",
+                                "17 Minimized get",
+                                "18 ManufacturerID get",
+                                "19 ManufacturerID let",
+                                "20 ManufacturerName get",
+                                "21 ManufacturerName let",
+                                "22 LcaVersion get",
+                                "23 LcaVersion let",
+                                "24 Version get",
+                                "25 Version let",
+                                "26 Top let",
+                                "27 Top get",
+                                "28 Name get",
+                                "29 Name let"}));
   EXPECT_EQ(PropertySlot("Height", SlotKind::Let), 10);
   EXPECT_EQ(PropertySlot("Top", SlotKind::Get), 27);
   EXPECT_EQ(PropertySlot("height", SlotKind::Get), 0);
@@ -248,8 +271,7 @@ TEST_F(PlugInApi, RemoteReopensAnOpenServer) {
   MMain.NetworkOpenedByPlugIn = true;
   lns_.log->calls.clear();
   api.setRemote(false);
-  EXPECT_EQ(lns_.log->calls,
-            (QStringList{"Server.IsOpen", "Server.Close", "Server.setRemoteFlag(0)", "Server.Open"}));
+  EXPECT_EQ(lns_.log->calls, (QStringList{"Server.IsOpen", "Server.Close", "Server.setRemoteFlag(0)", "Server.Open"}));
   EXPECT_TRUE(MMain.ServerOpenedByPlugIn);
   EXPECT_FALSE(api.Remote());
   // The network closed with the server: the next networkName opens it again.
@@ -369,12 +391,12 @@ TEST_F(PlugInApi, WithoutAnyWindowThePropertiesAnswerEmpty) {
 }
 
 TEST(Twips, ConversionRoundsHalvesToEven) {
-  EXPECT_EQ(PixelsFromTwips(37.5, 15), 2);   // 2.5
-  EXPECT_EQ(PixelsFromTwips(52.5, 15), 4);   // 3.5
+  EXPECT_EQ(PixelsFromTwips(37.5, 15), 2);    // 2.5
+  EXPECT_EQ(PixelsFromTwips(52.5, 15), 4);    // 3.5
   EXPECT_EQ(PixelsFromTwips(-37.5, 15), -2);  // -2.5
   EXPECT_EQ(PixelsFromTwips(-52.5, 15), -4);
-  EXPECT_EQ(PixelsFromTwips(100, 15), 7);    // 6.67
-  EXPECT_EQ(PixelsFromTwips(97, 15), 6);     // 6.47
+  EXPECT_EQ(PixelsFromTwips(100, 15), 7);  // 6.67
+  EXPECT_EQ(PixelsFromTwips(97, 15), 6);   // 6.47
   EXPECT_EQ(PixelsFromTwips(1e12, 1), std::numeric_limits<qint32>::max());
   EXPECT_EQ(PixelsFromTwips(-1e12, 1), std::numeric_limits<qint32>::min());
   EXPECT_EQ(PixelsFromTwips(std::nan(""), 15), 0);

@@ -41,8 +41,8 @@ TEST(RegisterPlugIn, WritesTheEightValuesInOrder) {
     names << v.name;
     data << v.data;
   }
-  EXPECT_EQ(names, (QStringList{"", "Name", "Description", "Scope", "ManufacturerName", "Version", "LcaVersion",
-                                "DirPath"}));
+  EXPECT_EQ(names,
+            (QStringList{"", "Name", "Description", "Scope", "ManufacturerName", "Version", "LcaVersion", "DirPath"}));
   EXPECT_EQ(data, (QStringList{"RLX_Plug.LNSPlugInAPI", "RLX_Plug", "RLX_Plug UTILITY", " 2", "Zev Prodcucts Inc",
                                "2.10b", "1.5", env.scratch() + "/bin"}));
   ASSERT_EQ(scriptedUi().boxes().size(), 1);

@@ -46,9 +46,10 @@ QString makeXfb(const QString& x) {
   const int rc = functions::ExecCmd(platform::WinPath::resolve(tool), {x, stem + QStringLiteral("XFB")});
   QString result = x;
   if (rc != 0) {
-    platform::msgBox(QStringLiteral("The file ") + stem +
-                         QStringLiteral("XFB cannot be found.  Please copy it into the same directory as the XIF file."),
-                     platform::MsgButtons::Ok, QStringLiteral("Cannot Export Database"), platform::MsgIcon::Critical);
+    platform::msgBox(
+        QStringLiteral("The file ") + stem +
+            QStringLiteral("XFB cannot be found.  Please copy it into the same directory as the XIF file."),
+        platform::MsgButtons::Ok, QStringLiteral("Cannot Export Database"), platform::MsgIcon::Critical);
     result.clear();
   }
   functions::WaitUntil([] { return !platform::windowFinder().exists(QStringLiteral("XIF32BIN")); }, 100);
@@ -73,7 +74,8 @@ lns::DeviceTemplatePtr templateStep(PlugInCommand& r, const lns::SystemPtr& syst
   });
   if (!t) {
     step([&] {
-      const QString name = FreeName(r.TemplateName, [&](const QString& n) { return templates->ItemByName(n) != nullptr; });
+      const QString name =
+          FreeName(r.TemplateName, [&](const QString& n) { return templates->ItemByName(n) != nullptr; });
       t = templates->Add(name, 1);
     });
   }
@@ -92,9 +94,9 @@ lns::DeviceTemplatePtr templateStep(PlugInCommand& r, const lns::SystemPtr& syst
       t->ImportXif(x);
       imported = true;
     } catch (const lns::LnsError& e) {
-      platform::msgBox(QStringLiteral("Could not import the external interface file ") + x + QStringLiteral(".  ") +
-                           e.description(),
-                       platform::MsgButtons::Ok, registration::kPlugInName, platform::MsgIcon::Information);
+      platform::msgBox(
+          QStringLiteral("Could not import the external interface file ") + x + QStringLiteral(".  ") + e.description(),
+          platform::MsgButtons::Ok, registration::kPlugInName, platform::MsgIcon::Information);
     } catch (const std::exception& e) {
       platform::msgBox(QStringLiteral("Could not import the external interface file ") + x + QStringLiteral(".  ") +
                            QString::fromLocal8Bit(e.what()),
@@ -119,12 +121,8 @@ lns::DeviceTemplatePtr templateStep(PlugInCommand& r, const lns::SystemPtr& syst
 lns::ComponentAppsPtr collectionFor(PlugInCommand& r, const lns::SystemPtr& system) {
   lns::ComponentAppsPtr apps;
   switch (r.RegistrationScope) {
-    case 1:
-      step([&] { apps = MMain.ObjectServer->componentApps(); });
-      break;
-    case 2:
-      step([&] { apps = system->ComponentApps(); });
-      break;
+    case 1: step([&] { apps = MMain.ObjectServer->componentApps(); }); break;
+    case 2: step([&] { apps = system->ComponentApps(); }); break;
     case 3:
     case 4: {
       const lns::DeviceTemplatePtr t = templateStep(r, system);
@@ -136,8 +134,7 @@ lns::ComponentAppsPtr collectionFor(PlugInCommand& r, const lns::SystemPtr& syst
         step([&] { apps = t->Interface()->LonMarkObjects()->Item(r.LonMarkObjectName)->ComponentApps(); });
       break;
     }
-    default:
-      break;
+    default: break;
   }
   return apps;
 }
@@ -152,8 +149,7 @@ void registerRow(PlugInCommand& r, const lns::SystemPtr& system) {
     const qint32 count = apps->Count();
     for (qint32 i = 1; i <= count && !app; ++i) {
       const lns::ComponentAppPtr m = apps->Item(i);
-      if (m->ProgramId() == registration::kProgId && m->CommandCode() == r.CommandId &&
-          m->ObjectType() == r.ObjectType)
+      if (m->ProgramId() == registration::kProgId && m->CommandCode() == r.CommandId && m->ObjectType() == r.ObjectType)
         app = m;
     }
   });

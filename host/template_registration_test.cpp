@@ -77,9 +77,7 @@ class TemplateRegistration : public ::testing::Test {
     answerDialog(choice);
     template_registration::RegisterCommands();
   }
-  lns::DeviceTemplatePtr templateNamed(const QString& name) {
-    return sys_.system->DeviceTemplates()->ItemByName(name);
-  }
+  lns::DeviceTemplatePtr templateNamed(const QString& name) { return sys_.system->DeviceTemplates()->ItemByName(name); }
   // The plug-in's component applications of a collection: name, code, type, text.
   QStringList apps(const lns::ComponentAppsPtr& c) {
     QStringList out;
@@ -125,10 +123,8 @@ TEST_F(TemplateRegistration, AllRegistersBothFamiliesAndSevenCommands) {
             QStringList{"RLX_Plug|13|28|Configure Internal Modem|2.10b|60|0"});
   EXPECT_EQ(apps(objectApps(lonMark, "External Modem #2")),
             QStringList{"RLX_Plug|13|28|Configure External Modem  2|2.10b|60|0"});
-  EXPECT_EQ(apps(objectApps(lonMark, "Directory #1")),
-            QStringList{"RLX_Plug|13|28|Configure Directory  1|2.10b|60|0"});
-  EXPECT_EQ(apps(objectApps(lonMark, "Directory #2")),
-            QStringList{"RLX_Plug|13|28|Configure Directory  2|2.10b|60|0"});
+  EXPECT_EQ(apps(objectApps(lonMark, "Directory #1")), QStringList{"RLX_Plug|13|28|Configure Directory  1|2.10b|60|0"});
+  EXPECT_EQ(apps(objectApps(lonMark, "Directory #2")), QStringList{"RLX_Plug|13|28|Configure Directory  2|2.10b|60|0"});
   EXPECT_EQ(apps(objectApps(lonMark, "Device Globals")),
             QStringList{"RLX_Plug|13|28|Configure Device Globals|2.10b|60|0"});
   EXPECT_EQ(MMain.PlugInCommandTable[0].ProgramId, "800060325B080932");  // upper-cased in place
@@ -178,11 +174,13 @@ TEST_F(TemplateRegistration, FailingCompilerAsksForTheFilesAndStillImports) {
   const QStringList texts = scriptedUi().boxTexts();
   ASSERT_GE(texts.size(), 2);
   const QString stem = tree_.root + "/Import/Rlxtlc32.";
-  EXPECT_EQ(texts[0], "The file " + stem + "XFB cannot be found.  Please copy it into the same directory as the XIF file.");
+  EXPECT_EQ(texts[0],
+            "The file " + stem + "XFB cannot be found.  Please copy it into the same directory as the XIF file.");
   EXPECT_EQ(scriptedUi().boxes()[0].title, "Cannot Export Database");
   EXPECT_EQ(scriptedUi().boxes()[0].icon, platform::MsgIcon::Critical);
-  EXPECT_TRUE(texts[1].startsWith("Copy the external interface file (XIF and XFB versions) for the Rlxtlc32 device "
-                                  "type into the directory "));
+  EXPECT_TRUE(
+      texts[1].startsWith("Copy the external interface file (XIF and XFB versions) for the Rlxtlc32 device "
+                          "type into the directory "));
   EXPECT_TRUE(texts[1].endsWith(" and click OK"));
   // The file was there all along, so the manual step ended at once and imported it.
   auto t = templateNamed("Rlxtlc32");
@@ -205,8 +203,8 @@ TEST_F(TemplateRegistration, ImportFailureIsReportedAndTheManualStepFollows) {
   run(Choice::Current);
   const QStringList texts = scriptedUi().boxTexts();
   ASSERT_GE(texts.size(), 2);
-  EXPECT_TRUE(texts[0].startsWith("Could not import the external interface file " + tree_.root +
-                                  "/Import/Rlxtlc32.xif.  "))
+  EXPECT_TRUE(
+      texts[0].startsWith("Could not import the external interface file " + tree_.root + "/Import/Rlxtlc32.xif.  "))
       << texts[0].toStdString();
   EXPECT_EQ(scriptedUi().boxes()[0].title, "RLX_Plug");
   EXPECT_TRUE(texts[1].startsWith("Copy the external interface file"));

@@ -42,9 +42,8 @@ QString searchFolder(const QString& folder, const QString& programId, QSet<QStri
   QDir dir(folder);
   if (!dir.isReadable())
     return {};
-  const QFileInfoList entries =
-      dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                        QDir::Name | QDir::IgnoreCase);
+  const QFileInfoList entries = dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                                  QDir::Name | QDir::IgnoreCase);
   for (const QFileInfo& e : entries) {
     if (!e.fileName().endsWith(QLatin1String(".xif"), Qt::CaseInsensitive) || e.isDir())
       continue;

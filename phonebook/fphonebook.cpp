@@ -52,8 +52,8 @@ bool MainWindowVisible(bool explicitFamily) {
 
 }  // namespace
 
-const QString fPhoneBook::kFormatString = QStringLiteral("<Index|<Number") + Blanks(50) +
-                                          QStringLiteral("|<Description") + Blanks(34);
+const QString fPhoneBook::kFormatString =
+    QStringLiteral("<Index|<Number") + Blanks(50) + QStringLiteral("|<Description") + Blanks(34);
 
 fPhoneBook::fPhoneBook(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("fPhoneBook"));
@@ -276,7 +276,7 @@ void fPhoneBook::PlaceOverlay() {
   TextPhonebook->setFocus(Qt::OtherFocusReason);
   PlacedTextLength = static_cast<qint16>(text.size());
   CaretPosition = static_cast<qint16>(TextPhonebook->hasSelectedText() ? TextPhonebook->selectionStart()
-                                                                         : TextPhonebook->cursorPosition());
+                                                                       : TextPhonebook->cursorPosition());
 }
 
 bool fPhoneBook::OverlayKeyDown(int key, Qt::KeyboardModifiers modifiers) {
@@ -339,10 +339,8 @@ bool fPhoneBook::OverlayKeyDown(int key, Qt::KeyboardModifiers modifiers) {
       }
       PlaceOverlay();
       return true;
-    case Qt::Key_Escape:
-      return true;  // the editor is not closed by Escape
-    default:
-      return false;
+    case Qt::Key_Escape: return true;  // the editor is not closed by Escape
+    default: return false;
   }
 }
 
@@ -356,7 +354,7 @@ bool fPhoneBook::OverlayKeyPress(const QString& text) {
 
 void fPhoneBook::OverlayKeyUp() {
   CaretPosition = static_cast<qint16>(TextPhonebook->hasSelectedText() ? TextPhonebook->selectionStart()
-                                                                         : TextPhonebook->cursorPosition());
+                                                                       : TextPhonebook->cursorPosition());
 }
 
 void fPhoneBook::OverlayTextChanged(const QString& text) {
@@ -411,19 +409,13 @@ bool fPhoneBook::ValidateOverlay(bool fromFocusChange) {
   const QString text = TextPhonebook->text();
   if (MSFlexGrid->Col() == 1) {
     switch (ValidateNumber(text).action) {
-      case A::Accept:
-        LastValidNumber = text;
-        return true;
+      case A::Accept: LastValidNumber = text; return true;
       case A::RestoreBeep:
         SetOverlayText(LastValidNumber, static_cast<int>(LastValidNumber.size()));
         platform::ui().beep();
         return true;
-      case A::Refuse:
-        SetOverlayText(LastValidNumber, static_cast<int>(LastValidNumber.size()));
-        break;
-      case A::EmptyRefuse:
-        SetOverlayText(QString(), 0);
-        break;
+      case A::Refuse: SetOverlayText(LastValidNumber, static_cast<int>(LastValidNumber.size())); break;
+      case A::EmptyRefuse: SetOverlayText(QString(), 0); break;
     }
   } else {
     if (ValidateDescription(text).action == A::Accept) {
@@ -458,8 +450,7 @@ void fPhoneBook::LayOut() {
   const int clientWidth = width();
   const int clientHeight = height() - menuHeight;
   Frame1->setGeometry(-Px(50), menuHeight, clientWidth + Px(100), kFrameHeight);
-  MSFlexGrid->setGeometry(Px(60), menuHeight + kFrameHeight + Px(60), clientWidth - Px(125),
-                          clientHeight - Px(750));
+  MSFlexGrid->setGeometry(Px(60), menuHeight + kFrameHeight + Px(60), clientWidth - Px(125), clientHeight - Px(750));
 }
 
 void fPhoneBook::resizeEvent(QResizeEvent* event) {
@@ -581,8 +572,8 @@ void fPhoneBook::SaveExplicit() {
   platform::BusyCursor busy;
   HideForWork();
   GridRows rows = GridContents();
-  const ExplicitSaveResult result = phonebook::SaveExplicit(device_, rows, [this](const QString& r) { return Send(r); },
-                                                            this);
+  const ExplicitSaveResult result = phonebook::SaveExplicit(
+      device_, rows, [this](const QString& r) { return Send(r); }, this);
   FillGrid(rows);
   // A save stopped at a failed store keeps the rows after it as typed; they
   // are still unsaved, and closing asks about them.
@@ -616,8 +607,8 @@ void fPhoneBook::MenuClear_Click() {
       HideForWork();
       GridRows rows = GridContents();
       bool erased = false;
-      const bool complete =
-          ClearExplicit(device_, rows, [this](const QString& r) { return Send(r); }, this, &erased);
+      const bool complete = ClearExplicit(
+          device_, rows, [this](const QString& r) { return Send(r); }, this, &erased);
       if (erased) {
         FillGrid(rows);
         PhonebookListChanged = true;
@@ -663,7 +654,8 @@ void fPhoneBook::RunResync(const QString& question, ResyncOperation resync) {
   RebuildEmptyGrid(kExplicitEntryCount);
   GridRows rows;
   try {
-    resync(device_, rows, [this](const QString& r) { return Send(r); }, this);
+    resync(
+        device_, rows, [this](const QString& r) { return Send(r); }, this);
   } catch (const lns::LnsError& e) {
     platform::msgBox(e.description(), platform::MsgButtons::Ok, QStringLiteral("RLX_Plug"), platform::MsgIcon::None, 0,
                      this);

@@ -4,12 +4,12 @@
 
 #include <QAccessible>
 #include <QApplication>
-#include <QInputMethodEvent>
 #include <QClipboard>
+#include <QFrame>
 #include <QHeaderView>
+#include <QInputMethodEvent>
 #include <QMenu>
 #include <QMenuBar>
-#include <QFrame>
 #include <QScrollBar>
 #include <QTest>
 
@@ -91,8 +91,7 @@ class Editor : public phonebook_testing::PhonebookTest {
 TEST_F(Editor, TheGridHasTheFormatsColumnsAndOneRowPerEntry) {
   fPhoneBook& e = OpenExplicit({{0, "5551234"}, {63, "9"}});
   EXPECT_EQ(e.windowTitle(), "Phonebook");
-  EXPECT_EQ(fPhoneBook::kFormatString,
-            "<Index|<Number" + QString(50, u' ') + "|<Description" + QString(34, u' '));
+  EXPECT_EQ(fPhoneBook::kFormatString, "<Index|<Number" + QString(50, u' ') + "|<Description" + QString(34, u' '));
   EXPECT_EQ(grid()->Rows(), 65);
   EXPECT_EQ(grid()->TextMatrix(0, 0), "Index");
   EXPECT_EQ(grid()->TextMatrix(0, 1), "Number");
@@ -394,7 +393,7 @@ TEST_F(Editor, PrintAsksToSaveFirstAndNoPrintsNothing) {
   ui().answer(platform::IdNo);
   editor->MenuPrint->trigger();
   EXPECT_EQ(ui().boxTexts(), QStringList{"Must save changes to phonebook before printing. Do you wish to update the "
-                                          "phonebook now?"});
+                                         "phonebook now?"});
   EXPECT_TRUE(shown.isEmpty());
   EXPECT_TRUE(device.requests.isEmpty());
 
@@ -410,8 +409,9 @@ TEST_F(Editor, PrintToFileWithoutSavingListsTheStoredPhonebook) {
   type("777");  // not saved
   ui().answer(platform::IdNo);
   editor->MenuPrintFile->trigger();
-  EXPECT_EQ(ui().boxes()[0].text, "To print the latest version of your phone book you must first save it. Do you "
-                                  "wish to update the phonebook now?");
+  EXPECT_EQ(ui().boxes()[0].text,
+            "To print the latest version of your phone book you must first save it. Do you "
+            "wish to update the phonebook now?");
   ASSERT_EQ(ui().openedDocuments(), QStringList{tree.env.scratch() + "/ZEVtemp.txt"});
   QFile file(ui().openedDocuments().first());
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -439,8 +439,9 @@ TEST_F(Editor, ClearingAndResyncingRebuildTheGrid) {
   device.entries[7] = QStringLiteral("7777");
   ui().answer(platform::IdYes);
   editor->MenuResyncDevice->trigger();
-  EXPECT_EQ(ui().boxes().back().text, "All descriptions will be lost!\rAre you sure you want to resynchronize the "
-                                      "phonebook using the Device values?");
+  EXPECT_EQ(ui().boxes().back().text,
+            "All descriptions will be lost!\rAre you sure you want to resynchronize the "
+            "phonebook using the Device values?");
   EXPECT_EQ(grid()->TextMatrix(8, 1), "7777");
   EXPECT_EQ(Marker(), "0");
 
@@ -448,7 +449,8 @@ TEST_F(Editor, ClearingAndResyncingRebuildTheGrid) {
   ui().answer(platform::IdYes);
   device.requests.clear();
   editor->MenuResyncDatabase->trigger();
-  EXPECT_EQ(ui().boxes().back().text, "Are you sure you want to resynchronize the phonebook using the Database values?");
+  EXPECT_EQ(ui().boxes().back().text,
+            "Are you sure you want to resynchronize the phonebook using the Database values?");
   EXPECT_EQ(device.requests.size(), 64);
   EXPECT_EQ(grid()->TextMatrix(10, 2), "nine");
   EXPECT_EQ(device.entries[9], "99");
@@ -458,18 +460,22 @@ TEST_F(Editor, ClearingAndResyncingRebuildTheGrid) {
 
 TEST_F(Editor, EditsWithoutAKeyPressMarkTheEditorChanged) {
   const std::pair<const char*, std::function<void(PhonebookOverlay*)>> ways[] = {
-      {"accessible value", [](PhonebookOverlay* o) {
+      {"accessible value",
+       [](PhonebookOverlay* o) {
          QAccessible::queryAccessibleInterface(o)->setText(QAccessible::Value, QStringLiteral("42"));
        }},
-      {"accessible insertion", [](PhonebookOverlay* o) {
+      {"accessible insertion",
+       [](PhonebookOverlay* o) {
          QAccessible::queryAccessibleInterface(o)->editableTextInterface()->insertText(0, QStringLiteral("42"));
        }},
-      {"input method", [](PhonebookOverlay* o) {
+      {"input method",
+       [](PhonebookOverlay* o) {
          QInputMethodEvent commit;
          commit.setCommitString(QStringLiteral("42"));
          QApplication::sendEvent(o, &commit);
        }},
-      {"paste", [](PhonebookOverlay* o) {
+      {"paste",
+       [](PhonebookOverlay* o) {
          QApplication::clipboard()->setText(QStringLiteral("42"));
          o->paste();
        }},

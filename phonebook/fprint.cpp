@@ -25,20 +25,11 @@ SpinBar::SpinBar(QWidget* parent) : QScrollBar(Qt::Vertical, parent) {
   setInvertedAppearance(true);
   connect(this, &QAbstractSlider::actionTriggered, this, [this](int action) {
     switch (action) {
-      case QAbstractSlider::SliderSingleStepAdd:
-        setSliderPosition(value() - singleStep());
-        break;
-      case QAbstractSlider::SliderSingleStepSub:
-        setSliderPosition(value() + singleStep());
-        break;
-      case QAbstractSlider::SliderPageStepAdd:
-        setSliderPosition(value() - pageStep());
-        break;
-      case QAbstractSlider::SliderPageStepSub:
-        setSliderPosition(value() + pageStep());
-        break;
-      default:
-        break;
+      case QAbstractSlider::SliderSingleStepAdd: setSliderPosition(value() - singleStep()); break;
+      case QAbstractSlider::SliderSingleStepSub: setSliderPosition(value() + singleStep()); break;
+      case QAbstractSlider::SliderPageStepAdd: setSliderPosition(value() - pageStep()); break;
+      case QAbstractSlider::SliderPageStepSub: setSliderPosition(value() + pageStep()); break;
+      default: break;
     }
   });
 }

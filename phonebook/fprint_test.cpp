@@ -49,8 +49,7 @@ class Print : public phonebook_testing::PhonebookTest {
     option.pageStep = dialog->VScroll->pageStep();
     option.upsideDown = dialog->VScroll->invertedAppearance();
     option.subControls = QStyle::SC_All;
-    const QRect r =
-        dialog->VScroll->style()->subControlRect(QStyle::CC_ScrollBar, &option, arrow, dialog->VScroll);
+    const QRect r = dialog->VScroll->style()->subControlRect(QStyle::CC_ScrollBar, &option, arrow, dialog->VScroll);
     ASSERT_TRUE(r.isValid());
     QTest::mouseClick(dialog->VScroll, Qt::LeftButton, {}, r.center());
   }

@@ -92,9 +92,8 @@ QList<ListingLine> BuildListing(const ListingSource& source, ListingForm form, c
     add(QString());
   }
 
-  const QList<PhonebookEntry> entries = source.explicitFamily
-                                            ? StoredExplicitEntries(source.device)
-                                            : StoredLonMarkEntries(source.device, source.directory);
+  const QList<PhonebookEntry> entries = source.explicitFamily ? StoredExplicitEntries(source.device)
+                                                              : StoredLonMarkEntries(source.device, source.directory);
   for (const PhonebookEntry& e : entries) {
     add(EntryLine(e.index, e.number, e.description));
     if (printer)
@@ -186,7 +185,8 @@ bool RenderListing(QPrinter& printer, const QList<ListingLine>& lines, int copie
       *error = QStringLiteral("The printer cannot be reached");
     return false;
   }
-  const QRectF page = printer.pageRect(QPrinter::DevicePixel).translated(-printer.pageRect(QPrinter::DevicePixel).topLeft());
+  const QRectF page =
+      printer.pageRect(QPrinter::DevicePixel).translated(-printer.pageRect(QPrinter::DevicePixel).topLeft());
   const int passes = driverCopies ? 1 : qMax(1, copies);
   for (int pass = 0; pass < passes; ++pass) {
     if (pass > 0)

@@ -24,8 +24,8 @@ namespace phonebook {
 struct ListingSource {
   bool explicitFamily = false;
   lns::AppDevicePtr device;
-  LonMarkDirectory directory;             // LonMark family: the numbers and their descriptions
-  lns::LonMarkObjectPtr headingObject;    // LonMark family: its name heads the listing
+  LonMarkDirectory directory;           // LonMark family: the numbers and their descriptions
+  lns::LonMarkObjectPtr headingObject;  // LonMark family: its name heads the listing
 };
 
 enum class ListingForm { File, Printer };

@@ -82,8 +82,8 @@ TEST_F(Listing, TheFileFormListsUsedEntriesOnly) {
 
 TEST_F(Listing, AnEmptyPhonebookGivesTheHeadingsAndTheTrailerOnly) {
   const QStringList lines = ListingText(BuildListing(ExplicitSource(), ListingForm::File, kNow));
-  EXPECT_EQ(lines, (QStringList{"ZEV PHONEBOOK\tDevice: RLX-Explicit", "", "Index\tNumber\t\t\t\tDescription", "",
-                                " ", " ", " ", Trailer()}));
+  EXPECT_EQ(lines, (QStringList{"ZEV PHONEBOOK\tDevice: RLX-Explicit", "", "Index\tNumber\t\t\t\tDescription", "", " ",
+                                " ", " ", Trailer()}));
 }
 
 TEST_F(Listing, ThePrinterFormChangesFontsAndSpacesTheEntries) {
@@ -128,16 +128,17 @@ TEST_F(Listing, PrintToFileWritesTheSampleListingIntoTheInstallationDirectory) {
   EXPECT_EQ(ui().openedDocuments(), QStringList{install + "/ZEVtemp.txt"});
   QFile file(written);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-  const QByteArray sample = "ZEV PHONEBOOK\tDevice: RLX-Explicit\n"
-                            "\n"
-                            "Index\tNumber\t\t\t\tDescription\n"
-                            "\n"
-                            "  5\t5551234                         Head office\n"
-                            " 12\t9,18005550199                   \n"
-                            " \n"
-                            " \n"
-                            " \n" +
-                            Trailer().toUtf8() + "\n";
+  const QByteArray sample =
+      "ZEV PHONEBOOK\tDevice: RLX-Explicit\n"
+      "\n"
+      "Index\tNumber\t\t\t\tDescription\n"
+      "\n"
+      "  5\t5551234                         Head office\n"
+      " 12\t9,18005550199                   \n"
+      " \n"
+      " \n"
+      " \n" +
+      Trailer().toUtf8() + "\n";
   EXPECT_EQ(file.readAll(), sample);
 
   // The next listing replaces the file.

@@ -19,12 +19,9 @@ constexpr int kCellMargin = 8;
 
 Qt::Alignment AlignmentOf(QChar c) {
   switch (c.unicode()) {
-    case u'^':
-      return Qt::AlignHCenter | Qt::AlignVCenter;
-    case u'>':
-      return Qt::AlignRight | Qt::AlignVCenter;
-    default:
-      return Qt::AlignLeft | Qt::AlignVCenter;
+    case u'^': return Qt::AlignHCenter | Qt::AlignVCenter;
+    case u'>': return Qt::AlignRight | Qt::AlignVCenter;
+    default: return Qt::AlignLeft | Qt::AlignVCenter;
   }
 }
 

@@ -106,10 +106,8 @@ bool isDialSymbol(QChar c) {
     case u' ':
     case u'-':
     case u'(':
-    case u')':
-      return true;
-    default:
-      return false;
+    case u')': return true;
+    default: return false;
   }
 }
 

@@ -151,10 +151,10 @@ class RecordTransaction {
 // What validation decided about a text the operator typed into a cell.
 struct Verdict {
   enum class Action {
-    Accept,        // the text stands; it becomes the last valid text
-    RestoreBeep,   // too long: the last valid text comes back, caret at the end, beep
-    Refuse,        // the last valid text comes back, caret at the end; refused
-    EmptyRefuse,   // a single invalid character: the cell empties, caret at 0; refused
+    Accept,       // the text stands; it becomes the last valid text
+    RestoreBeep,  // too long: the last valid text comes back, caret at the end, beep
+    Refuse,       // the last valid text comes back, caret at the end; refused
+    EmptyRefuse,  // a single invalid character: the cell empties, caret at 0; refused
   };
   Action action = Action::Accept;
   friend bool operator==(const Verdict&, const Verdict&) = default;

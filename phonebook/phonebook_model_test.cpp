@@ -124,7 +124,8 @@ TEST_F(Transactions, TheServerAllowsOneAtATimeAndDropsAPendingOneOnClose) {
   server->Close();
   server->Open();
   auto s = lnssim::openFirstSystem(*server, QStringLiteral("Phonebook"));
-  auto device = s.system->Subsystems()->Item(QStringLiteral("Routers"))->AppDevices()->Item(QStringLiteral("RLX-Explicit"));
+  auto device =
+      s.system->Subsystems()->Item(QStringLiteral("Routers"))->AppDevices()->Item(QStringLiteral("RLX-Explicit"));
   EXPECT_FALSE(RecordExists(*device->Extensions(), QStringLiteral("ZevExplicitResync")));
 }
 

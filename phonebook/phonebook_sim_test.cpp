@@ -44,9 +44,7 @@ class PhonebookSim : public ::testing::Test {
     });
   }
   QString Entry(int i) { return net.state(rlx).phonebook[i]; }
-  QString Record(int i, int field) {
-    return rlx->Extensions()->Item(ExplicitEntryRecordName(i))->Field(field);
-  }
+  QString Record(int i, int field) { return rlx->Extensions()->Item(ExplicitEntryRecordName(i))->Field(field); }
   QString Marker() { return ResyncMarkerValue(rlx); }
 
   testing_support::SimNetwork net;
@@ -78,7 +76,7 @@ TEST_F(PhonebookSim, ASilentDeviceFailsTheProbe) {
   net.setFault(rlx, rlxsim::Fault::NoAnswer);
   EXPECT_EQ(PhonebookProbeAndDownload(nullptr, link, rlx), ProbeResult::Failed);
   EXPECT_EQ(ui().boxTexts(), QStringList{"Failed to determine RLX supports Phonebook functions due to data server "
-                                          "error 'Message Timeout'. Phonebook will not be created."});
+                                         "error 'Message Timeout'. Phonebook will not be created."});
 }
 
 TEST_F(PhonebookSim, SaveAndResyncKeepDeviceAndDatabaseInStep) {
@@ -119,7 +117,7 @@ TEST_F(PhonebookSim, TheDeviceStoppingAtEntryTwentyLosesNothingConfirmed) {
   EXPECT_TRUE(result.stopped);
   EXPECT_EQ(result.stoppedAt, 20);
   EXPECT_EQ(ui().boxTexts(), QStringList{"RLX Phonebook not updated due to data server error 'Message "
-                                          "Timeout'\rWould you like to update Database?"});
+                                         "Timeout'\rWould you like to update Database?"});
   for (int i = 0; i < 20; ++i) {
     EXPECT_EQ(Entry(i), QString::number(9000 + i));
     EXPECT_EQ(Record(i, 1), QString::number(9000 + i));
@@ -139,8 +137,9 @@ TEST_F(PhonebookSim, TheDeviceStoppingAtEntryTwentyLosesNothingConfirmed) {
   EXPECT_EQ(Record(63, 1), "9063");
   EXPECT_EQ(Entry(63), "");
   EXPECT_EQ(Marker(), "1");
-  EXPECT_EQ(ui().boxes().back().text, "RLX Phonebook not updated due to data server error 'Message "
-                                      "Failed'\rWould you like to update Database?");
+  EXPECT_EQ(ui().boxes().back().text,
+            "RLX Phonebook not updated due to data server error 'Message "
+            "Failed'\rWould you like to update Database?");
 }
 
 TEST_F(PhonebookSim, ClearAndItsFailure) {
@@ -182,7 +181,7 @@ TEST_F(PhonebookSim, OffNetSavesGoToTheDatabaseAndTheNextOpeningWarns) {
   ui().onModal([](QDialog*) { return 0; });
   OpenEditorExplicit(nullptr, rlx);
   EXPECT_EQ(ui().boxTexts(), QStringList{"The phonebook database may be out of sync with the device!\rIt is "
-                                          "recommended you resync the phonebook."});
+                                         "recommended you resync the phonebook."});
 }
 
 TEST_F(PhonebookSim, TheLonMarkFamilyKeepsItsNumbersOnTheDevice) {

@@ -93,8 +93,8 @@ void SaveExplicitDatabaseOnly(const lns::AppDevicePtr& device, GridRows& rows);
 // is rebuilt: empty when all went, otherwise from the stored copy, so the
 // grid never shows an entry as empty that the device still holds.
 // Returns true when every entry went; *anyErased tells whether rows changed.
-bool ClearExplicit(const lns::AppDevicePtr& device, GridRows& rows, const MessageSender& send,
-                   QWidget* owner = nullptr, bool* anyErased = nullptr);
+bool ClearExplicit(const lns::AppDevicePtr& device, GridRows& rows, const MessageSender& send, QWidget* owner = nullptr,
+                   bool* anyErased = nullptr);
 
 // LonMark family: empties every used element and its description. Errors are
 // trapped and reported once at the end; rows is rebuilt empty, or from the

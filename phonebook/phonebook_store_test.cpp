@@ -133,7 +133,7 @@ TEST_F(ExplicitStore, AStoreFailureAnsweredYesGoesOnWithTheDatabaseAndMarksTheCo
   EXPECT_EQ(Explicit(30), "3030||30");
   EXPECT_EQ(Marker(), "1");
   EXPECT_EQ(ui().boxTexts(), QStringList{"RLX Phonebook not updated due to data server error 'Message "
-                                          "Failed'\rWould you like to update Database?"});
+                                         "Failed'\rWould you like to update Database?"});
 
   // The next save with the device back sends what it still lacks.
   device.failFromRequest = -1;
@@ -259,7 +259,7 @@ TEST_F(FirstSight, TheProbeFailureIsReportedAndNothingIsCreated) {
   EXPECT_EQ(PhonebookProbeAndDownloadWith(nullptr, device.sender(), explicitDevice), ProbeResult::Failed);
   EXPECT_EQ(device.requests, QStringList{"00 01 66 00 02 00"});
   EXPECT_EQ(ui().boxTexts(), QStringList{"Failed to determine RLX supports Phonebook functions due to data server "
-                                          "error 'Message Timeout'. Phonebook will not be created."});
+                                         "error 'Message Timeout'. Phonebook will not be created."});
   EXPECT_FALSE(RecordExists(*explicitDevice->Extensions(), ExplicitEntryRecordName(0)));
 
   device.failFromRequest = -1;

@@ -9,8 +9,8 @@
 #include "phonebook/phonebook_store.h"
 #include "platform/ui_services.h"
 #include "window_support/device_link.h"
-#include "window_support/small_windows.h"
 #include "window_support/main_window_link.h"
+#include "window_support/small_windows.h"
 
 namespace phonebook {
 
@@ -78,7 +78,8 @@ ProbeResult PhonebookProbeAndDownloadWith(QWidget* owner, const MessageSender& s
 
 ProbeResult PhonebookProbeAndDownload(QWidget* owner, window_support::DeviceLink& link,
                                       const lns::AppDevicePtr& device) {
-  return PhonebookProbeAndDownloadWith(owner, [&link](const QString& request) { return link.Send(request); }, device);
+  return PhonebookProbeAndDownloadWith(
+      owner, [&link](const QString& request) { return link.Send(request); }, device);
 }
 
 void OfflineRecordCreation(const lns::AppDevicePtr& device) {

@@ -73,14 +73,12 @@ class LabelAccessible : public QAccessibleWidget {
 
   QString text(QAccessible::Text t) const override {
     switch (t) {
-      case QAccessible::Name:
-        return PlainText(label());
+      case QAccessible::Name: return PlainText(label());
       case QAccessible::Description:
         if (const QWidget* c = caption())
           return CaptionText(c);
         break;
-      default:
-        break;
+      default: break;
     }
     return QAccessibleWidget::text(t);
   }

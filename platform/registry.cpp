@@ -175,8 +175,7 @@ QString regTypeName(RegType type) {
 }
 
 std::optional<RegType> regTypeFromName(const QString& name) {
-  for (RegType t : {RegType::String, RegType::ExpandString, RegType::DWord, RegType::MultiString,
-                    RegType::Binary})
+  for (RegType t : {RegType::String, RegType::ExpandString, RegType::DWord, RegType::MultiString, RegType::Binary})
     if (name.compare(regTypeName(t), Qt::CaseInsensitive) == 0)
       return t;
   return std::nullopt;
@@ -186,8 +185,7 @@ QString Registry::rootFolder() {
   const QString env = qEnvironmentVariable("RLX_REGISTRY_ROOT");
   if (!env.isEmpty())
     return env;
-  return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-         QStringLiteral("/RLX_Plug/registry");
+  return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/RLX_Plug/registry");
 }
 
 QString Registry::hiveFile(Hive hive) {
@@ -195,9 +193,7 @@ QString Registry::hiveFile(Hive hive) {
                                                     : QStringLiteral("/HKEY_CURRENT_USER.ini"));
 }
 
-QStringList Registry::splitKey(const QString& key) {
-  return key.split(u'\\', Qt::SkipEmptyParts);
-}
+QStringList Registry::splitKey(const QString& key) { return key.split(u'\\', Qt::SkipEmptyParts); }
 
 bool Registry::keyExists(Hive hive, const QString& key) {
   Hivefile f(hive);
@@ -240,8 +236,7 @@ QStringList Registry::subKeys(Hive hive, const QString& key) {
   return group ? f.children(*group) : QStringList();
 }
 
-bool Registry::setValue(Hive hive, const QString& key, const QString& name, const QString& data,
-                        RegType type) {
+bool Registry::setValue(Hive hive, const QString& key, const QString& name, const QString& data, RegType type) {
   QDir().mkpath(rootFolder());
   Hivefile f(hive);
   if (!f.readable())

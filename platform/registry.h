@@ -16,7 +16,7 @@ enum class Hive { LocalMachine, CurrentUser };
 
 enum class RegType { String, ExpandString, DWord, MultiString, Binary };
 
-QString regTypeName(RegType type);                 // "REG_SZ", "REG_DWORD", ...
+QString regTypeName(RegType type);  // "REG_SZ", "REG_DWORD", ...
 std::optional<RegType> regTypeFromName(const QString& name);
 
 struct RegValue {

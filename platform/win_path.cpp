@@ -11,8 +11,7 @@ QString matchEntry(const QString& folder, const QString& name) {
   QDir dir(folder.isEmpty() ? QStringLiteral("/") : folder);
   if (QFileInfo::exists(dir.filePath(name)))
     return name;
-  const QStringList entries =
-      dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+  const QStringList entries = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
   for (const QString& e : entries)
     if (e.compare(name, Qt::CaseInsensitive) == 0)
       return e;

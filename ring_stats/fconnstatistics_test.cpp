@@ -45,12 +45,17 @@ TEST_F(ConnStatistics, TheWindowHasEveryCaptionInItsFrames) {
   EXPECT_EQ(w->FrameHangups->title(), "Hangups");
   EXPECT_EQ(w->FrameCause->title(), "Last Hangup Cause");
   EXPECT_EQ(w->FrameOther->title(), "");
-  const QList<QLabel*> captions = {w->LabelCarrier, w->LabelHearbeat, w->LabelCancel,
-                                   w->LabelTraining, w->LabelLink,     w->Labelinitial,
-                                   w->LabelMid,      w->LabelInvalid,  w->LabelDSR};
-  const QStringList texts = {"Carrier Lost:",         "Heartbeat Lost:",       "User Call Cancel:",
-                             "Training Timeout:",     "Link Training Timeout:", "No Initial Dialtone:",
-                             "No Mid-String Dialtone:", "Invalid Dialstring Character:", "DSR Lost:"};
+  const QList<QLabel*> captions = {w->LabelCarrier, w->LabelHearbeat, w->LabelCancel,  w->LabelTraining, w->LabelLink,
+                                   w->Labelinitial, w->LabelMid,      w->LabelInvalid, w->LabelDSR};
+  const QStringList texts = {"Carrier Lost:",
+                             "Heartbeat Lost:",
+                             "User Call Cancel:",
+                             "Training Timeout:",
+                             "Link Training Timeout:",
+                             "No Initial Dialtone:",
+                             "No Mid-String Dialtone:",
+                             "Invalid Dialstring Character:",
+                             "DSR Lost:"};
   w->layout()->activate();
   for (int k = 0; k < 9; ++k) {
     EXPECT_EQ(captions[k]->text(), texts[k]);
@@ -58,9 +63,9 @@ TEST_F(ConnStatistics, TheWindowHasEveryCaptionInItsFrames) {
     // Each counter sits beside its caption, in the same order.
     EXPECT_EQ(w->LabelHangupValues[std::size_t(k + 1)]->property("index").toInt(), k + 1);
     // It reads as its count, described by its caption.
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(w->LabelHangupValues[std::size_t(k + 1)])
-                  ->text(QAccessible::Description),
-              texts[k]);
+    EXPECT_EQ(
+        QAccessible::queryAccessibleInterface(w->LabelHangupValues[std::size_t(k + 1)])->text(QAccessible::Description),
+        texts[k]);
     EXPECT_EQ(w->LabelHangupValues[std::size_t(k + 1)]->geometry().center().y(), captions[k]->geometry().center().y());
   }
   EXPECT_EQ(w->LabelHangupValues[0]->parent(), w->FrameCause);
@@ -122,8 +127,8 @@ TEST_F(ConnStatistics, EachModemNameReadsItsModemAndExternalModemsGreyTheInterna
     EXPECT_FALSE(w->LabelHangupValues[k]->isEnabled()) << k;
     EXPECT_FALSE(w->LabelHangupValues[k]->text().isEmpty()) << "a greyed value is still filled in";
   }
-  for (QLabel* l : {w->LabelCarrier, w->LabelHearbeat, w->LabelCancel, w->LabelTraining, w->LabelDSR,
-                    w->LabelSuccessful})
+  for (QLabel* l :
+       {w->LabelCarrier, w->LabelHearbeat, w->LabelCancel, w->LabelTraining, w->LabelDSR, w->LabelSuccessful})
     EXPECT_TRUE(l->isEnabled()) << l->objectName().toStdString();
   EXPECT_EQ(w->LabelHangupValues[11]->text(), "11");
 

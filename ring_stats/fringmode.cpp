@@ -176,8 +176,8 @@ fRingMode::fRingMode(QWidget* parent) : QDialog(parent) {
   // Buttons that validate the field being left take no focus from a click:
   // their handlers validate first and do nothing when that fails, as the
   // focus stays in the field. Cancel never validates.
-  for (QWidget* w : {static_cast<QWidget*>(EnableChk), static_cast<QWidget*>(CmdApply),
-                     static_cast<QWidget*>(QueryRingStatus)})
+  for (QWidget* w :
+       {static_cast<QWidget*>(EnableChk), static_cast<QWidget*>(CmdApply), static_cast<QWidget*>(QueryRingStatus)})
     w->setFocusPolicy(Qt::TabFocus);
   setTabOrder(EnableChk, TextUnitID);
   setTabOrder(TextUnitID, TextRingProp);
@@ -246,7 +246,7 @@ void fRingMode::FieldChanged(QLineEdit* field) {
   if (!text.isEmpty())
     platform::msgBox(QStringLiteral("Input must be a numeric value!"), platform::MsgButtons::Ok,
                      QStringLiteral("Warning!"));
-  field->setText(field == TextUnitID ? QStringLiteral("0")
+  field->setText(field == TextUnitID     ? QStringLiteral("0")
                  : field == TextRingProp ? QStringLiteral("2000")
                                          : QStringLiteral("10000"));
   field->setSelection(0, 1);

@@ -197,7 +197,8 @@ TEST_F(RingMode, ExplicitApplyRefusesMissingTimesWhileEnabled) {
   w->TextRingProp->setText("2000");
   w->TextRingTest->setText("0");
   w->CmdApply->click();
-  EXPECT_EQ(ui().boxTexts(), QStringList({"Ring Propogation Delay not specified!", "Ring Test Interval value specified!"}));
+  EXPECT_EQ(ui().boxTexts(),
+            QStringList({"Ring Propogation Delay not specified!", "Ring Test Interval value specified!"}));
   for (const auto& box : ui().boxes())
     EXPECT_EQ(box.title, "Notice!");
   EXPECT_EQ(w->focusWidget(), w->TextRingTest);

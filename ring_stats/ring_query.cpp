@@ -105,8 +105,8 @@ void fRingMode::QueryRingStatus_Click() {
     devices = ring_stats::ReadRingDevices(*collection);
   } catch (const std::exception& e) {
     const auto* lnsError = dynamic_cast<const lns::LnsError*>(&e);
-    if (tell(lnsError ? lnsError->description() : QString::fromLocal8Bit(e.what()), QString::fromLatin1(dp::kErrorTitle),
-             false))
+    if (tell(lnsError ? lnsError->description() : QString::fromLocal8Bit(e.what()),
+             QString::fromLatin1(dp::kErrorTitle), false))
       EndQuery();
     return;
   }

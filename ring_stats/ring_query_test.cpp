@@ -146,9 +146,9 @@ TEST_F(RingQuery, UnitsTheDatabaseDoesNotKnowAndDevicesThatDidNotReplyAreReporte
   ring.members.push_back(ring_testing::RingMember{ring_testing::NeuronIdFromText("0102030405AA"), 4, true});
   openOnFirst();
   query();
-  EXPECT_EQ(ui().boxTexts(), QStringList({"RLX ID '0102030405AA' is not represented in the LNS database",
-                                          "RLX 'R-outside' did not respond", "RLX 'R-absent' did not respond",
-                                          "Ring is Closed!"}));
+  EXPECT_EQ(ui().boxTexts(),
+            QStringList({"RLX ID '0102030405AA' is not represented in the LNS database",
+                         "RLX 'R-outside' did not respond", "RLX 'R-absent' did not respond", "Ring is Closed!"}));
   EXPECT_EQ(boxTitles(), QStringList(4, "Ring Status"));
   EXPECT_EQ(ui().beeps(), 3);
   EXPECT_TRUE(net.requests(outside).empty());
@@ -323,8 +323,8 @@ TEST_F(RingQuery, AQueryAfterASmallerRingForgetsTheEntriesOfTheLargerOne) {
   net.devices().setRing(net.dataServer(), ring);
   query();
   EXPECT_EQ(w->RingEntries[4], device_protocol::RingStatusEntry{});
-  EXPECT_EQ(ui().boxTexts().mid(1), QStringList({"RLX 'R3' did not respond", "RLX 'R4' did not respond",
-                                                 "Ring is Closed!"}));
+  EXPECT_EQ(ui().boxTexts().mid(1),
+            QStringList({"RLX 'R3' did not respond", "RLX 'R4' did not respond", "Ring is Closed!"}));
 }
 
 }  // namespace

@@ -144,7 +144,8 @@ TEST_F(RingStatsOnSimulator, AQueryOverTheSimulatedRingFindsItClosedOrOpen) {
   rlxsim::writeRingConfig(net.server().database(), subsystem, config);
   ui().clear();
   w->QueryRingStatus->click();
-  EXPECT_EQ(ui().boxTexts(), QStringList({"RLX 'RLX-LonMark' did not respond", "Ring is Open between 'RLX-2' and 'RLX-3'"}));
+  EXPECT_EQ(ui().boxTexts(),
+            QStringList({"RLX 'RLX-LonMark' did not respond", "Ring is Open between 'RLX-2' and 'RLX-3'"}));
 }
 
 }  // namespace

@@ -55,8 +55,8 @@ QList<RingMessage> RingReport(const RingEntryTable& entries, int count, const Ri
   for (int p = 1; p <= last; ++p) {
     const QString& id = entries[std::size_t(p)].NeuronIdText;
     if (NameByNeuronId(devices, id) == id)
-      messages << ringStatus(QStringLiteral("RLX ID '") + id + QStringLiteral("' is not represented in the LNS database"),
-                             true);
+      messages << ringStatus(
+          QStringLiteral("RLX ID '") + id + QStringLiteral("' is not represented in the LNS database"), true);
   }
 
   for (const RingDeviceInfo& device : devices) {
@@ -84,9 +84,9 @@ QList<RingMessage> RingReport(const RingEntryTable& entries, int count, const Ri
   }
   const QString nameA = NameByNeuronId(devices, entries[std::size_t(unitA)].NeuronIdText);
   const QString nameB = NameByNeuronId(devices, entries[std::size_t(unitB)].NeuronIdText);
-  messages << ringStatus(QStringLiteral("Ring is Open between '") + nameA + QStringLiteral("' and '") + nameB +
-                             QStringLiteral("'"),
-                         false);
+  messages << ringStatus(
+      QStringLiteral("Ring is Open between '") + nameA + QStringLiteral("' and '") + nameB + QStringLiteral("'"),
+      false);
   return messages;
 }
 

@@ -29,8 +29,7 @@ QStringList texts(const QList<ring_stats::RingMessage>& messages) {
   return out;
 }
 
-const QList<RingDeviceInfo> kDevices = {{"North", "00000000000A"}, {"South", "00000000000B"},
-                                        {"Twin", "00000000000A"}};
+const QList<RingDeviceInfo> kDevices = {{"North", "00000000000A"}, {"South", "00000000000B"}, {"Twin", "00000000000A"}};
 
 TEST(NameByNeuronId, FirstDeviceWithTheIdOrTheTextItself) {
   EXPECT_EQ(ring_stats::NameByNeuronId(kDevices, "00000000000A"), "North");

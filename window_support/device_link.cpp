@@ -9,9 +9,7 @@ QString DeviceLink::NodeName(qint32 handle) {
   return handle < 0 ? QStringLiteral("#") + QString::number(handle) : QStringLiteral("# ") + QString::number(handle);
 }
 
-void DeviceLink::Connect(const lns::AppDevicePtr& device) {
-  control_->SetstrNodeName(NodeName(device->Handle()));
-}
+void DeviceLink::Connect(const lns::AppDevicePtr& device) { control_->SetstrNodeName(NodeName(device->Handle())); }
 
 lns::SystemPtr DeviceLink::system() const { return system_ ? system_ : MMain.CurrentSystem; }
 

@@ -270,8 +270,8 @@ TEST_F(ExplicitCalls, APhonebookLineSwitchesAutoAnswerOffThenDialsTheTrimmedNumb
   open();
   choose("Depot");
   w()->CmdDial->click();
-  EXPECT_EQ(sent(), (QStringList{"00 01 61 00 00", "00 01 65 00 00", "00 01 61 00 00",
-                                 "00 01 32 00 53 53 53 48 48 48 53 0"}));
+  EXPECT_EQ(sent(),
+            (QStringList{"00 01 61 00 00", "00 01 65 00 00", "00 01 61 00 00", "00 01 32 00 53 53 53 48 48 48 53 0"}));
   EXPECT_EQ(autoAnswerRecord(), "011");
   EXPECT_FALSE(w()->SubMenuAutoAnswer->isChecked());
   EXPECT_FALSE(net->state(device()).modems[0].autoAnswer);
@@ -298,8 +298,8 @@ TEST_F(ExplicitCalls, ExternalModem2DoesNotWaitForTheConfirmation) {
   net->scriptReply(device(), "00 01 61 03 00", "1\t61\t3\t0\t0\t0\t4\t0\t0\t0\t0\t0\t0\t0\t0");
   choose("Depot");
   w()->CmdDial->click();
-  EXPECT_EQ(sent(), (QStringList{"00 01 61 03 00", "00 01 65 03 00", "00 01 61 03 00",
-                                 "00 01 32 03 53 53 53 48 48 48 53 0"}));
+  EXPECT_EQ(sent(),
+            (QStringList{"00 01 61 03 00", "00 01 65 03 00", "00 01 61 03 00", "00 01 32 03 53 53 53 48 48 48 53 0"}));
   EXPECT_EQ(autoAnswerRecord(), "110");
   EXPECT_TRUE(scriptedUi().boxes().isEmpty());
 }

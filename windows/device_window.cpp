@@ -22,9 +22,9 @@
 #include "host/mmain.h"
 #include "host/product_picture.h"
 #include "platform/accessibility.h"
-#include "windows/dial_modes.h"
 #include "platform/ui_services.h"
 #include "window_support/small_windows.h"
+#include "windows/dial_modes.h"
 
 namespace {
 
@@ -183,7 +183,8 @@ DeviceWindow::DeviceWindow(const FormNames& names, QWidget* parent)
   ComboPhone->setMinimumWidth(220);
   // A typed text is a number to dial even when it reads like a phonebook
   // line; only a line chosen from the list (or shown by the window) is an entry.
-  connect(ComboPhone->lineEdit(), &QLineEdit::textEdited, this, [this](const QString& text) { typedPhoneText_ = text; });
+  connect(ComboPhone->lineEdit(), &QLineEdit::textEdited, this,
+          [this](const QString& text) { typedPhoneText_ = text; });
   connect(ComboPhone, &QComboBox::activated, this, [this] { typedPhoneText_.clear(); });
   PhoneNumberLabel->setBuddy(ComboPhone);
   CmdDial = new QPushButton(QStringLiteral("Dial"), Frame1);
@@ -338,11 +339,12 @@ void DeviceWindow::ExitCommand() {
   const int directors = MMain.DirectorCount;
   if (directors != 0) {
     const QString text =
-        directors == 1
-            ? QStringLiteral("A director is using this plug-in.  Exiting may cause the director to experience errors.  "
+        directors == 1 ? QStringLiteral(
+                             "A director is using this plug-in.  Exiting may cause the director to experience errors.  "
                              "Are you sure that you want to exit?")
-            : QStringLiteral("There are ") + QString::number(directors) +
-                  QStringLiteral(" directors using this plug-in.  Exiting may cause the directors to experience "
+                       : QStringLiteral("There are ") + QString::number(directors) +
+                             QStringLiteral(
+                                 " directors using this plug-in.  Exiting may cause the directors to experience "
                                  "errors.  Are you sure that you want to exit?");
     NormalPointer pointer;
     const int answer = platform::msgBox(text, platform::MsgButtons::YesNo, QStringLiteral("RLX_Plug"),

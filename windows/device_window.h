@@ -64,18 +64,18 @@ class DeviceWindow : public QMainWindow, public PlugInWindow, public window_supp
   QComboBox* ComboPhone = nullptr;       // number or phonebook entry to dial
   QPushButton* CmdDial = nullptr;
   QPushButton* CmdCallCancel = nullptr;
-  QFrame* Frame1 = nullptr;              // groups the dial controls
-  QLabel* Image1 = nullptr;              // the product picture
-  QListWidget* ListData = nullptr;       // hidden: the values of the last split reply
+  QFrame* Frame1 = nullptr;         // groups the dial controls
+  QLabel* Image1 = nullptr;         // the product picture
+  QListWidget* ListData = nullptr;  // hidden: the values of the last split reply
   QTimer* Timer1 = nullptr;
-  CZEV_ActiveXCtrl* Control = nullptr;   // ExplicitCOM / ExplicitCom
+  CZEV_ActiveXCtrl* Control = nullptr;  // ExplicitCOM / ExplicitCom
 
   // --- the menus ----------------------------------------------------------
-  QAction* MenuPhoneBook = nullptr;      // "&Phonebook"
-  QAction* MenuRLX = nullptr;            // "&RLX Options"
+  QAction* MenuPhoneBook = nullptr;  // "&Phonebook"
+  QAction* MenuRLX = nullptr;        // "&RLX Options"
   QAction* SubMenuPulse = nullptr;
   QAction* SubMenuReboot = nullptr;
-  QAction* RlxSeparator = nullptr;       // Divider / Spacer0
+  QAction* RlxSeparator = nullptr;  // Divider / Spacer0
   QAction* SubMenuRingMode = nullptr;
   QAction* ModemMenu = nullptr;          // "&Modem Options" (MenuModemOptions / MenuModem)
   QAction* SubMenuAutoAnswer = nullptr;  // check item
@@ -84,11 +84,11 @@ class DeviceWindow : public QMainWindow, public PlugInWindow, public window_supp
   QAction* ManualItem = nullptr;         // SubMenuManual / MenuManual
   QAction* PerpetualItem = nullptr;      // SubMenuLocalPerpetual / MenuPerpetual
   QAction* MenuDialOnDemand = nullptr;
-  QAction* ModemSeparator = nullptr;     // Separator / Spacer1
+  QAction* ModemSeparator = nullptr;  // Separator / Spacer1
   QAction* SubMenuStatistics = nullptr;
-  QAction* MenuHelp = nullptr;           // "&Help"
-  QAction* AboutItem = nullptr;          // SubMenuAbout / MenuAbout
-  QAction* MenuExit = nullptr;           // "&Exit"
+  QAction* MenuHelp = nullptr;   // "&Help"
+  QAction* AboutItem = nullptr;  // SubMenuAbout / MenuAbout
+  QAction* MenuExit = nullptr;   // "&Exit"
 
   // The window's row of the object or modem it shows (above the firmware line).
   QHBoxLayout* ObjectRow = nullptr;

@@ -30,8 +30,8 @@ QString PerpetualText(const QString& entry) {
   return QStringLiteral("Dialing ") + entry + QStringLiteral(" in Perpetual Mode.");
 }
 
-bool ShowDialMode(DeviceWindow& window, const lns::ConfigPropertyPtr& dialModeProperty,
-                  const lns::AppDevicePtr& device, const lns::ConfigPropertyPtr& dialStringProperty) {
+bool ShowDialMode(DeviceWindow& window, const lns::ConfigPropertyPtr& dialModeProperty, const lns::AppDevicePtr& device,
+                  const lns::ConfigPropertyPtr& dialStringProperty) {
   if (!dialModeProperty)
     return false;
   platform::BusyCursor busy;
@@ -89,8 +89,7 @@ void ReadDialMode(DeviceWindow& window, const lns::AppDevicePtr& device, ModemSe
     window.ManualItem->setChecked(false);
     QString entry;
     try {
-      lns::ExtensionRecordPtr record =
-          device->Extensions()->Item(QStringLiteral("ZevExplicitPhonebook") + mode->entry);
+      lns::ExtensionRecordPtr record = device->Extensions()->Item(QStringLiteral("ZevExplicitPhonebook") + mode->entry);
       entry = record->Field(2);
       if (entry.isEmpty())
         entry = record->Field(1);

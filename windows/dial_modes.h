@@ -25,8 +25,8 @@ QString PerpetualText(const QString& entry);
 // and sets the marks; in perpetual mode ComboPhone shows the entry (its
 // description, else its dial string) and is disabled. A property that cannot
 // be read leaves the marks as they are. Answers whether the mode was read.
-bool ShowDialMode(DeviceWindow& window, const lns::ConfigPropertyPtr& dialModeProperty,
-                  const lns::AppDevicePtr& device, const lns::ConfigPropertyPtr& dialStringProperty);
+bool ShowDialMode(DeviceWindow& window, const lns::ConfigPropertyPtr& dialModeProperty, const lns::AppDevicePtr& device,
+                  const lns::ConfigPropertyPtr& dialStringProperty);
 
 // Read the dial mode (explicit family), for the modem of the selector: when
 // the device has a phonebook, rebuilds ComboPhone from it, reads the mode and

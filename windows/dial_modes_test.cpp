@@ -326,8 +326,8 @@ TEST_F(ExplicitModes, PerpetualSwitchesAutoAnswerOffThenSetsTheMode) {
     EXPECT_EQ(d->ListData->item(6)->text(), "1");
   });
   EXPECT_EQ(shown, (QStringList{"Depot", "5550012"}));
-  EXPECT_EQ(net->sent(device()), (QStringList{"00 01 61 02 00", "00 01 65 02 00", "00 01 61 02 00",
-                                              "00 01 69 02 01 01 07"}));
+  EXPECT_EQ(net->sent(device()),
+            (QStringList{"00 01 61 02 00", "00 01 65 02 00", "00 01 61 02 00", "00 01 69 02 01 01 07"}));
   EXPECT_EQ(autoAnswerRecord(), "101");
   EXPECT_FALSE(w()->SubMenuAutoAnswer->isChecked());
   EXPECT_EQ(marks(w()), "010");

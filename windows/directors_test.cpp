@@ -3,9 +3,9 @@
 // is answered at once with an error that says why.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <QFile>
 #include <QTimer>
-#include <sys/resource.h>
 
 #include "device_protocol/requests.h"
 #include "host/automation_error.h"

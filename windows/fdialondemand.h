@@ -20,15 +20,15 @@ class fDialOnDemand : public QDialog {
  public:
   explicit fDialOnDemand(DeviceWindow* mainWindow);
 
-  QLabel* Label1 = nullptr;  // "First Phone Entry:"
-  QLabel* Label2 = nullptr;  // "Last Phone Entry:"
-  QLabel* Label3 = nullptr;  // "Hang Time:"
-  QLabel* Label4 = nullptr;  // "Retry Count:"
-  QLabel* Label5 = nullptr;  // "Seconds"
-  QComboBox* Combo1 = nullptr;  // first phone entry, 0 to 15
-  QComboBox* Combo2 = nullptr;  // last phone entry, 0 to 15
-  QComboBox* Combo3 = nullptr;  // hang time in seconds, 15 to 120 by 15; digits may be typed
-  QComboBox* Combo4 = nullptr;  // retry count, 0 to 9; digits may be typed
+  QLabel* Label1 = nullptr;         // "First Phone Entry:"
+  QLabel* Label2 = nullptr;         // "Last Phone Entry:"
+  QLabel* Label3 = nullptr;         // "Hang Time:"
+  QLabel* Label4 = nullptr;         // "Retry Count:"
+  QLabel* Label5 = nullptr;         // "Seconds"
+  QComboBox* Combo1 = nullptr;      // first phone entry, 0 to 15
+  QComboBox* Combo2 = nullptr;      // last phone entry, 0 to 15
+  QComboBox* Combo3 = nullptr;      // hang time in seconds, 15 to 120 by 15; digits may be typed
+  QComboBox* Combo4 = nullptr;      // retry count, 0 to 9; digits may be typed
   QPushButton* CmdOk = nullptr;     // "Dial On Demand"
   QPushButton* Command1 = nullptr;  // "Exit"
 

@@ -5,10 +5,10 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QHBoxLayout>
-#include <QPointer>
-#include <QPushButton>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
 #include <QTimer>
 
 #include "host/mmain.h"
@@ -203,9 +203,7 @@ bool fMain::Close() {
   return true;
 }
 
-void fMain::closeEvent(QCloseEvent* event) {
-  event->setAccepted(UnloadForm());
-}
+void fMain::closeEvent(QCloseEvent* event) { event->setAccepted(UnloadForm()); }
 
 bool fMain::event(QEvent* event) {
   // Whenever the window is activated, the phone number field takes the focus

@@ -28,18 +28,8 @@ using namespace device_protocol;
 namespace {
 
 const DeviceWindow::FormNames kNames{
-    true,
-    "fMainExplicit",
-    "RLX/Plug ",
-    "ExplicitCom",
-    "LabePhoneNumber",
-    "MenuModem",
-    "MenuManual",
-    "Manual",
-    "MenuPerpetual",
-    "MenuAbout",
-    "Spacer0",
-    "Spacer1",
+    true,         "fMainExplicit", "RLX/Plug ",     "ExplicitCom", "LabePhoneNumber", "MenuModem",
+    "MenuManual", "Manual",        "MenuPerpetual", "MenuAbout",   "Spacer0",         "Spacer1",
 };
 
 constexpr char kFirmwareNotAvailable[] = "RLX Firmware: <not available>";
@@ -170,9 +160,7 @@ bool fMainExplicit::UnloadForm() {
   return true;
 }
 
-void fMainExplicit::closeEvent(QCloseEvent* event) {
-  event->setAccepted(UnloadForm());
-}
+void fMainExplicit::closeEvent(QCloseEvent* event) { event->setAccepted(UnloadForm()); }
 
 qint32 fMainExplicit::ManagementMode() const {
   const lns::SystemPtr system = Link().system();
@@ -234,8 +222,8 @@ void fMainExplicit::ResetForOpen() {
     const QSignalBlocker block(ComboModem);
     ComboModem->clear();
   }
-  for (QAction* a : {MenuPhoneBook, MenuRLX, SubMenuPulse, SubMenuReboot, SubMenuRingMode, MenuModem,
-                     SubMenuAutoAnswer, SubMenuInputAudio, SubMenuDialMode, SubMenuStatistics, MenuHelp, MenuExit})
+  for (QAction* a : {MenuPhoneBook, MenuRLX, SubMenuPulse, SubMenuReboot, SubMenuRingMode, MenuModem, SubMenuAutoAnswer,
+                     SubMenuInputAudio, SubMenuDialMode, SubMenuStatistics, MenuHelp, MenuExit})
     a->setEnabled(true);
   ComboModem->setEnabled(true);
   SetDialControls(true);
@@ -298,7 +286,8 @@ void fMainExplicit::ProcessDeviceCommand(lns::AppDevicePtr device, PlugInCommand
 
   {
     const QSignalBlocker block(ComboModem);
-    ComboModem->addItems({MMain.InternalModemObjectName, MMain.ExternalModem1ObjectName, MMain.ExternalModem2ObjectName});
+    ComboModem->addItems(
+        {MMain.InternalModemObjectName, MMain.ExternalModem1ObjectName, MMain.ExternalModem2ObjectName});
     ComboModem->setCurrentIndex(-1);
   }
 

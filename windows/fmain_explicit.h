@@ -121,7 +121,7 @@ class fMainExplicit : public DeviceWindow {
   void LockControls(bool locked);
   void FillPhoneList();
 
-  bool polling_ = false;   // a Timer2 tick is under way
-  bool dialing_ = false;   // a Dial is under way (its auto-answer wait lets events run)
+  bool polling_ = false;  // a Timer2 tick is under way
+  bool dialing_ = false;  // a Dial is under way (its auto-answer wait lets events run)
   bool unloading_ = false;
 };

@@ -56,7 +56,7 @@ TEST_F(ExplicitWindow, OpensOnTheFirstReadyModem) {
   // phonebook support, the modem search and the chosen modem's dial mode.
   EXPECT_EQ(sent(), (QStringList{"00 01 55 00 03", "00 01 48 00", "00 01 65 00 01", "00 01 65 02 01", "00 01 65 03 01",
                                  "00 01 72 00 02", "00 01 66 00 02 00", "00 01 53 00", "00 01 53 00", "00 01 69 00 02",
-                         "00 01 34 00 00"}));
+                                 "00 01 34 00 00"}));
   EXPECT_EQ(autoAnswerRecord(), "111");
   EXPECT_EQ(w()->ComboModem->count(), 3);
   EXPECT_EQ(w()->ComboModem->itemText(0), MMain.InternalModemObjectName);

@@ -280,17 +280,10 @@ void fMain::ApplyRow(Row row) {
 
   switch (row) {
     case Row::FirstModemReady:
-    case Row::ExternalModemReady:
-      StartStatusDisplay();
-      break;
-    case Row::NoAnswerFirstModem:
-      ShowModemDetails(false);
-      break;
-    case Row::NoAnswerExternalModem:
-      ShowModemDetails(true);
-      break;
-    default:
-      break;
+    case Row::ExternalModemReady: StartStatusDisplay(); break;
+    case Row::NoAnswerFirstModem: ShowModemDetails(false); break;
+    case Row::NoAnswerExternalModem: ShowModemDetails(true); break;
+    default: break;
   }
 }
 

@@ -67,8 +67,7 @@ TEST_F(LonMarkOpen, InternalModemReadyStartsTheStatusDisplay) {
   EXPECT_EQ(w->TheDevice->Name(), "RLX-LonMark");
   EXPECT_TRUE(w->IntModemEnabled);
   // Probe, internal modem check, status, then input audio back to unmuted.
-  EXPECT_EQ(net->sent(device()),
-            (QStringList{"00 01 55 00 03", "00 01 73 02", "00 01 53 00", "00 01 34 00 00"}));
+  EXPECT_EQ(net->sent(device()), (QStringList{"00 01 55 00 03", "00 01 73 02", "00 01 53 00", "00 01 34 00 00"}));
   // Row "first modem ready".
   EXPECT_EQ(menus(), "1111111");
   EXPECT_EQ(dialControls(), "111");
@@ -258,8 +257,7 @@ TEST_F(LonMarkOpen, NoGoesOnWithoutTheDeviceForEachKindOfObject) {
   EXPECT_EQ(menus(), "0010001");  // row "no answer, external modem", as above
   EXPECT_EQ(net->sent(device()).last(), "00 01 34 00 00");
   ASSERT_EQ(scriptedUi().boxes().size(), 1);
-  EXPECT_EQ(scriptedUi().boxes().first().text,
-            "Failed to Set Input Audio due to data server error 'Message Timeout'.");
+  EXPECT_EQ(scriptedUi().boxes().first().text, "Failed to Set Input Audio due to data server error 'Message Timeout'.");
 
   scriptedUi().clear();
   answerConnectionError({"bNo"});

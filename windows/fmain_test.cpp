@@ -107,8 +107,13 @@ TEST_F(MainWindow, IsAFixedHiddenWindowHostingTheObjectServer) {
 
 TEST_F(MainWindow, OpenOperationsRecordTheObject) {
   fMain* w = window();
-  auto device = lns_.server->networks->items[0]->Systems()->Item(1)->Subsystems()->Item(QStringLiteral("Routers"))
-                    ->AppDevices()->Item(QStringLiteral("RLX-LonMark"));
+  auto device = lns_.server->networks->items[0]
+                    ->Systems()
+                    ->Item(1)
+                    ->Subsystems()
+                    ->Item(QStringLiteral("Routers"))
+                    ->AppDevices()
+                    ->Item(QStringLiteral("RLX-LonMark"));
   PlugInCommand row;
   w->ProcessDeviceCommand(device, row);
   EXPECT_EQ(w->LabelModem->text(), "Object: RLX-LonMark");
@@ -142,7 +147,8 @@ TEST_F(MainWindow, CloseProcedureClosesEverythingAndEndsTheProgram) {
 
 TEST_F(MainWindow, CloseProcedureIgnoresErrors) {
   OpenDemo();
-  lns_.log->failing << "System(Demo).Close" << "Network(Demo).IsOpen";
+  lns_.log->failing << "System(Demo).Close"
+                    << "Network(Demo).IsOpen";
   EXPECT_TRUE(EndsTheProgram([] { fMain::CloseProcedure(); }));
   EXPECT_EQ(lns_.log->count("Server.Close"), 1);
   EXPECT_FALSE(lns_.server->open);
@@ -194,7 +200,6 @@ TEST_F(MainWindow, TheProgramsShutdownIsTheCloseProcedure) {
   // Without a window (the registration dialog's shutdown) it still ends.
   EXPECT_TRUE(EndsTheProgram([] { RunShutdown(); }));
 }
-
 
 // The menu tree as "name caption" lines, submenus indented; separators by name.
 QString MenuTree(const QList<QAction*>& actions, int depth = 0) {

@@ -23,11 +23,11 @@ class fPerpetual : public QDialog {
   // The dialog belongs to the main window whose modem it sets.
   explicit fPerpetual(DeviceWindow* mainWindow);
 
-  QLabel* Label1 = nullptr;              // "Phonebook List:"
-  QComboBox* ComboPhonebook = nullptr;   // the phonebook's lines
-  QPushButton* CmdDial = nullptr;        // "Perpetual Dial"
-  QPushButton* CmdExit = nullptr;        // "Exit": hides the dialog
-  QListWidget* ListData = nullptr;       // hidden: the values of the last split reply
+  QLabel* Label1 = nullptr;             // "Phonebook List:"
+  QComboBox* ComboPhonebook = nullptr;  // the phonebook's lines
+  QPushButton* CmdDial = nullptr;       // "Perpetual Dial"
+  QPushButton* CmdExit = nullptr;       // "Exit": hides the dialog
+  QListWidget* ListData = nullptr;      // hidden: the values of the last split reply
 
   // LonMark family: the device, the modem's LonMark object and the phonebook
   // object's "UCPT_DialString".

@@ -259,8 +259,7 @@ RebootOutcome SoftRebootLonMark(DeviceWindow& window) {
     if (!StillWaiting(alive, device))
       return outcome;
     outcome.deviceBack = deviceAnswers();
-    while (!outcome.deviceBack && outcome.attempts < kLonMarkRebootAttempts &&
-           clock.nowMs() - start < kRebootLimitMs) {
+    while (!outcome.deviceBack && outcome.attempts < kLonMarkRebootAttempts && clock.nowMs() - start < kRebootLimitMs) {
       window_waits::pacer().pause(kRebootPauseMs);
       if (!StillWaiting(alive, device))
         break;

@@ -112,8 +112,7 @@ std::int32_t SetPointAttribute(std::int32_t dataServer, std::int32_t pointHandle
   return c.status;
 }
 
-std::int32_t WritePoint(std::int32_t dataServer, std::int32_t pointHandle, std::int32_t byteCount,
-                        const char* text) {
+std::int32_t WritePoint(std::int32_t dataServer, std::int32_t pointHandle, std::int32_t byteCount, const char* text) {
   std::unique_lock<std::mutex> lock(state().mutex);
   State& s = state();
   Call c;
@@ -130,8 +129,7 @@ std::int32_t WritePoint(std::int32_t dataServer, std::int32_t pointHandle, std::
   const std::int32_t point = s.completionPoint;
   const std::uint8_t firstByte = s.firstByte;
   switch (s.completion) {
-    case Completion::None:
-      break;
+    case Completion::None: break;
     case Completion::DuringWrite:
       lock.unlock();
       callBack(callback, point, firstByte);

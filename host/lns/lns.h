@@ -30,15 +30,15 @@ class LnsError : public std::runtime_error {
 
 // Error numbers the Object Server raises.
 enum ErrorNumber : qint32 {
-  kErrNotFound = 4017,         // no item of that name, index or identifier
-  kErrNotOpen = 4018,          // the server, network or system is not open
-  kErrDeviceNoResponse = 4030, // a read or write did not reach the device
-  kErrInvalidValue = 4031,     // a value that the variable or property cannot hold
-  kErrIndexRange = 4032,       // array element out of range
-  kErrDatabase = 4050,         // the network database cannot be read or written
-  kErrNameInUse = 4060,        // an item of that name exists already
-  kErrImport = 4070,           // an external interface file cannot be imported
-  kErrTransaction = 4080,      // a transaction is already pending, or none is
+  kErrNotFound = 4017,          // no item of that name, index or identifier
+  kErrNotOpen = 4018,           // the server, network or system is not open
+  kErrDeviceNoResponse = 4030,  // a read or write did not reach the device
+  kErrInvalidValue = 4031,      // a value that the variable or property cannot hold
+  kErrIndexRange = 4032,        // array element out of range
+  kErrDatabase = 4050,          // the network database cannot be read or written
+  kErrNameInUse = 4060,         // an item of that name exists already
+  kErrImport = 4070,            // an external interface file cannot be imported
+  kErrTransaction = 4080,       // a transaction is already pending, or none is
 };
 
 class LnsObject {
@@ -130,17 +130,17 @@ using ComponentAppsPtr = std::shared_ptr<ComponentApps>;
 class ComponentApp : public LnsObject {
  public:
   virtual QString Name() = 0;
-  virtual QString ProgramId() = 0;           // [2] the automation program identifier
-  virtual qint32 ObjectType() = 0;           // [3]
-  virtual qint32 CommandCode() = 0;          // [7]
-  virtual void SetCommandCode(qint32) = 0;   // [7]
-  virtual QString CommandText() = 0;         // [5]
+  virtual QString ProgramId() = 0;          // [2] the automation program identifier
+  virtual qint32 ObjectType() = 0;          // [3]
+  virtual qint32 CommandCode() = 0;         // [7]
+  virtual void SetCommandCode(qint32) = 0;  // [7]
+  virtual QString CommandText() = 0;        // [5]
   virtual void SetCommandText(const QString&) = 0;
-  virtual QString Version() = 0;             // [9]
+  virtual QString Version() = 0;  // [9]
   virtual void SetVersion(const QString&) = 0;
-  virtual QString ManufacturerId() = 0;      // [10]
+  virtual QString ManufacturerId() = 0;  // [10]
   virtual void SetManufacturerId(const QString&) = 0;
-  virtual bool DefaultAction() = 0;          // [6]
+  virtual bool DefaultAction() = 0;  // [6]
   virtual void SetDefaultAction(bool) = 0;
 };
 
@@ -156,22 +156,22 @@ class NetworkVariable : public LnsObject {
 class ConfigProperty : public LnsObject {
  public:
   virtual QString Name() = 0;
-  virtual QString Value() = 0;                          // [5] the value as text
-  virtual void SetValue(const QString& text) = 0;       // [5]
-  virtual qint32 ElementCount() = 0;                    // [2]
-  virtual QString Element(qint32 index) = 0;            // [17] element index, from 0
+  virtual QString Value() = 0;                                     // [5] the value as text
+  virtual void SetValue(const QString& text) = 0;                  // [5]
+  virtual qint32 ElementCount() = 0;                               // [2]
+  virtual QString Element(qint32 index) = 0;                       // [17] element index, from 0
   virtual void SetElement(qint32 index, const QString& text) = 0;  // [16]
 };
 
 class LonMarkObject : public LnsObject {
  public:
-  virtual QString DisplayName() = 0;   // [2] the name for display
-  virtual QString Name() = 0;          // [13]
-  virtual qint32 Index() = 0;          // the object's index in the device interface
+  virtual QString DisplayName() = 0;  // [2] the name for display
+  virtual QString Name() = 0;         // [13]
+  virtual qint32 Index() = 0;         // the object's index in the device interface
   // [5], then Parent, then Parent: the device that owns the object.
   virtual AppDevicePtr Device() = 0;
-  virtual std::shared_ptr<lns::ConfigProperties> ConfigProperties() = 0;    // [10]
-  virtual std::shared_ptr<lns::NetworkVariables> NetworkVariables() = 0;    // [11]
+  virtual std::shared_ptr<lns::ConfigProperties> ConfigProperties() = 0;  // [10]
+  virtual std::shared_ptr<lns::NetworkVariables> NetworkVariables() = 0;  // [11]
   // "componentApps": the commands registered for this object of a device
   // template (scope 4). Objects of devices have none and throw.
   virtual ComponentAppsPtr ComponentApps() = 0;
@@ -188,13 +188,13 @@ class DeviceInterface : public LnsObject {
 
 class AppDevice : public LnsObject {
  public:
-  virtual QString Name() = 0;                    // [1], also "Name"
-  virtual qint32 Handle() = 0;                   // [8]
-  virtual DeviceInterfacePtr Interface() = 0;    // [9], also "Interface"
-  virtual SubsystemPtr Subsystem() = 0;          // [10] the subsystem that holds the device
-  virtual QString ProgramId() = 0;               // [12] 16 hexadecimal digits
+  virtual QString Name() = 0;                                       // [1], also "Name"
+  virtual qint32 Handle() = 0;                                      // [8]
+  virtual DeviceInterfacePtr Interface() = 0;                       // [9], also "Interface"
+  virtual SubsystemPtr Subsystem() = 0;                             // [10] the subsystem that holds the device
+  virtual QString ProgramId() = 0;                                  // [12] 16 hexadecimal digits
   virtual std::shared_ptr<lns::ExtensionRecords> Extensions() = 0;  // [23]
-  virtual QString NeuronId() = 0;                // "NeuronId": 12 hexadecimal digits, upper case
+  virtual QString NeuronId() = 0;                                   // "NeuronId": 12 hexadecimal digits, upper case
   // "Test": asks the device to answer; throws kErrDeviceNoResponse while it
   // cannot (the LonMark reboot waits on this).
   virtual void Test() = 0;
@@ -222,36 +222,36 @@ using DeviceTemplatesPtr = std::shared_ptr<DeviceTemplates>;
 class DeviceTemplate : public LnsObject {
  public:
   virtual QString Name() = 0;
-  virtual void SetName(const QString& name) = 0;          // [1]
+  virtual void SetName(const QString& name) = 0;  // [1]
   virtual QString ProgramId() = 0;
   // [26] imports an external interface file; throws kErrImport with the reason.
   virtual void ImportXif(const QString& path) = 0;
-  virtual ComponentAppsPtr ComponentApps() = 0;           // [16] scope 3
-  virtual DeviceInterfacePtr Interface() = 0;             // [15]
+  virtual ComponentAppsPtr ComponentApps() = 0;  // [16] scope 3
+  virtual DeviceInterfacePtr Interface() = 0;    // [15]
 };
 
 class System : public LnsObject {
  public:
   virtual QString Name() = 0;
-  virtual void Open() = 0;                         // [55] called right after the system is taken
-  virtual void SetEventInterval(qint32 ms) = 0;    // [60] called with 200 at the end of the opening
+  virtual void Open() = 0;                                    // [55] called right after the system is taken
+  virtual void SetEventInterval(qint32 ms) = 0;               // [60] called with 200 at the end of the opening
   virtual std::shared_ptr<lns::Subsystems> Subsystems() = 0;  // [9]
-  virtual qint32 MgmtMode() = 0;                   // [5] 0 on-net, 1 off-net
-  virtual qint32 DataServerHandle() = 0;           // [24]
-  virtual bool IsOpen() = 0;                       // [39]
-  virtual void Close() = 0;                        // [56]
-  virtual DeviceTemplatesPtr DeviceTemplates() = 0;  // [10], then "deviceTemplates"
-  virtual ComponentAppsPtr ComponentApps() = 0;    // [17] scope 2
-  virtual QString ImportDirectory() = 0;           // [33] where external interface files are looked for
+  virtual qint32 MgmtMode() = 0;                              // [5] 0 on-net, 1 off-net
+  virtual qint32 DataServerHandle() = 0;                      // [24]
+  virtual bool IsOpen() = 0;                                  // [39]
+  virtual void Close() = 0;                                   // [56]
+  virtual DeviceTemplatesPtr DeviceTemplates() = 0;           // [10], then "deviceTemplates"
+  virtual ComponentAppsPtr ComponentApps() = 0;               // [17] scope 2
+  virtual QString ImportDirectory() = 0;                      // [33] where external interface files are looked for
 };
 
 class Network : public LnsObject {
  public:
-  virtual void Open() = 0;                          // [16] called right after the network is taken
-  virtual QString Name() = 0;                       // [2]
+  virtual void Open() = 0;                              // [16] called right after the network is taken
+  virtual QString Name() = 0;                           // [2]
   virtual std::shared_ptr<lns::Systems> Systems() = 0;  // [1] Item(1) is the first system
-  virtual bool IsOpen() = 0;                        // [8]
-  virtual void Close() = 0;                         // [15]
+  virtual bool IsOpen() = 0;                            // [8]
+  virtual void Close() = 0;                             // [15]
 };
 
 // The update event's arguments: a code (1: a monitored value may have
@@ -261,17 +261,17 @@ using UpdateHandler = std::function<void(qint32 code, const QString& value, Obje
 // The Object Server (the "LcaOS" control of the main window).
 class ObjectServer : public LnsObject {
  public:
-  virtual bool remoteFlag() = 0;                    // "remoteFlag"
+  virtual bool remoteFlag() = 0;  // "remoteFlag"
   virtual void setRemoteFlag(bool remote) = 0;
-  virtual bool IsOpen() = 0;                        // "IsOpen"
-  virtual void Open() = 0;                          // "Open", with the current settings
-  virtual void Close() = 0;                         // "Close"
-  virtual void setSingleUserMode(bool single) = 0;  // "SingleUserMode"
+  virtual bool IsOpen() = 0;                                                // "IsOpen"
+  virtual void Open() = 0;                                                  // "Open", with the current settings
+  virtual void Close() = 0;                                                 // "Close"
+  virtual void setSingleUserMode(bool single) = 0;                          // "SingleUserMode"
   virtual std::shared_ptr<lns::NetworkInterfaces> NetworkInterfaces() = 0;  // "NetworkInterfaces"
   virtual void setActiveRemoteNI(NetworkInterfacePtr ni) = 0;               // "ActiveRemoteNI"
   virtual NetworkInterfacePtr ActiveRemoteNI() = 0;
-  virtual std::shared_ptr<lns::Networks> Networks() = 0;                    // "Networks"
-  virtual ComponentAppsPtr componentApps() = 0;                             // "componentApps", scope 1
+  virtual std::shared_ptr<lns::Networks> Networks() = 0;  // "Networks"
+  virtual ComponentAppsPtr componentApps() = 0;           // "componentApps", scope 1
   // The control's update event. One handler; setting another replaces it.
   virtual void setUpdateHandler(UpdateHandler handler) = 0;
 

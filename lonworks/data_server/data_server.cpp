@@ -17,16 +17,11 @@ constexpr std::size_t kMaxDeviceName = 255;
 
 std::int32_t statusOf(DeviceStatus status) {
   switch (status) {
-    case DeviceStatus::Ok:
-      return lca::kLcaOk;
-    case DeviceStatus::ResetFirst:
-      return lca::kLcaResetFirst;
-    case DeviceStatus::UnknownDevice:
-      return lca::kLcaUnknownDevice;
-    case DeviceStatus::UnknownDataServer:
-      return lca::kLcaBadHandle;
-    case DeviceStatus::Failure:
-      break;
+    case DeviceStatus::Ok: return lca::kLcaOk;
+    case DeviceStatus::ResetFirst: return lca::kLcaResetFirst;
+    case DeviceStatus::UnknownDevice: return lca::kLcaUnknownDevice;
+    case DeviceStatus::UnknownDataServer: return lca::kLcaBadHandle;
+    case DeviceStatus::Failure: break;
   }
   return lca::kLcaFailed;
 }
@@ -87,16 +82,14 @@ std::int32_t DataServer::ResetDataServer(std::int32_t dataServer) {
   try {
     const DeviceStatus status = ep->reset(dataServer);
     // Only these two mean something for a reset.
-    return status == DeviceStatus::Ok || status == DeviceStatus::UnknownDataServer ? statusOf(status)
-                                                                                    : lca::kLcaFailed;
+    return status == DeviceStatus::Ok || status == DeviceStatus::UnknownDataServer ? statusOf(status) : lca::kLcaFailed;
   } catch (...) {
     return lca::kLcaFailed;
   }
 }
 
 std::int32_t DataServer::OpenPoint(std::int32_t dataServer, std::int32_t kind, const char* deviceName,
-                                   std::int32_t messageCode, std::int32_t* pointHandle,
-                                   LcaPointCallback callback) {
+                                   std::int32_t messageCode, std::int32_t* pointHandle, LcaPointCallback callback) {
   if (!pointHandle || !validKind(kind) || messageCode < -1)
     return lca::kLcaBadValue;
   const std::shared_ptr<DeviceEndpoint> ep = endpoint();
@@ -199,8 +192,8 @@ std::int32_t DataServer::ActivatePoint(std::int32_t dataServer, std::int32_t poi
   return lca::kLcaOk;
 }
 
-std::int32_t DataServer::SetPointAttribute(std::int32_t dataServer, std::int32_t pointHandle,
-                                           std::int32_t attribute, const std::int32_t* value) {
+std::int32_t DataServer::SetPointAttribute(std::int32_t dataServer, std::int32_t pointHandle, std::int32_t attribute,
+                                           const std::int32_t* value) {
   std::lock_guard<std::mutex> lock(mutex_);
   Point* point = findLocked(dataServer, pointHandle);
   if (!point)
@@ -281,15 +274,10 @@ std::int32_t DataServer::ReadPoint(std::int32_t dataServer, std::int32_t pointHa
           message->state = Message::State::GivenUp;
           value = kMessageTimeout;
           break;
-        case Message::State::Replied:
-          value = message->reply;
-          break;
+        case Message::State::Replied: value = message->reply; break;
         case Message::State::Silent:
-        case Message::State::GivenUp:
-          value = kMessageTimeout;
-          break;
-        case Message::State::Failed:
-          return lca::kLcaFailed;
+        case Message::State::GivenUp: value = kMessageTimeout; break;
+        case Message::State::Failed: return lca::kLcaFailed;
       }
     }
   } else if (point->kind != lca::kReceivePoint) {
@@ -390,8 +378,7 @@ void DataServer::deliver(Job& job) {
         // Complete once sent; a silent device was not asked for anything.
         firstByte = answer.kind == DeviceAnswer::Kind::Failure ? lca::kCompletionFailure : lca::kCompletionSuccess;
         break;
-      case Service::Transmit:
-        break;
+      case Service::Transmit: break;
     }
     if (!firstByte)
       return;

@@ -81,15 +81,13 @@ class DataServer {
 
   // The functions of the ordinal table, with their statuses (lca::Status).
   std::int32_t ResetDataServer(std::int32_t dataServer);
-  std::int32_t OpenPoint(std::int32_t dataServer, std::int32_t kind, const char* deviceName,
-                         std::int32_t messageCode, std::int32_t* pointHandle, LcaPointCallback callback);
+  std::int32_t OpenPoint(std::int32_t dataServer, std::int32_t kind, const char* deviceName, std::int32_t messageCode,
+                         std::int32_t* pointHandle, LcaPointCallback callback);
   std::int32_t ActivatePoint(std::int32_t dataServer, std::int32_t pointHandle, std::int32_t active);
   std::int32_t SetPointAttribute(std::int32_t dataServer, std::int32_t pointHandle, std::int32_t attribute,
                                  const std::int32_t* value);
-  std::int32_t WritePoint(std::int32_t dataServer, std::int32_t pointHandle, std::int32_t byteCount,
-                          const char* text);
-  std::int32_t ReadPoint(std::int32_t dataServer, std::int32_t pointHandle, std::int32_t* byteCount,
-                         char* buffer);
+  std::int32_t WritePoint(std::int32_t dataServer, std::int32_t pointHandle, std::int32_t byteCount, const char* text);
+  std::int32_t ReadPoint(std::int32_t dataServer, std::int32_t pointHandle, std::int32_t* byteCount, char* buffer);
 
   // Blocks until every message written so far has been delivered and its
   // callbacks have returned.
@@ -115,8 +113,8 @@ class DataServer {
     LcaPointCallback callback = nullptr;
     bool active = false;
     std::int32_t service = lca::kServiceNoResponse;  // attribute 60
-    std::shared_ptr<Message> message;                 // response points: the latest message
-    std::uint64_t serial = 0;                         // order of opening
+    std::shared_ptr<Message> message;                // response points: the latest message
+    std::uint64_t serial = 0;                        // order of opening
   };
   struct Job {
     DeviceRequest request;
@@ -154,7 +152,7 @@ class DataServer {
 
   mutable std::mutex mutex_;  // everything below
   std::unordered_map<std::int32_t, Point> points_;
-  std::map<std::uint64_t, std::int32_t> openOrder_;       // serial -> handle, oldest first
+  std::map<std::uint64_t, std::int32_t> openOrder_;        // serial -> handle, oldest first
   std::map<DeviceKey, std::deque<std::int32_t>> devices_;  // each device's handles, oldest first
   std::int32_t lastHandle_ = 0;
   std::uint64_t lastSerial_ = 0;

@@ -142,8 +142,7 @@ TEST_F(DataServerTest, AReplyReachesTheMatchingResponsePointsAndCompletesFromIts
   const std::int32_t responseOtherCode = open(lca::kResponsePoint, "# 17", 5);
   const std::int32_t responseOtherDevice = open(lca::kResponsePoint, "# 18");
   const std::int32_t completion = open(lca::kCompletionPoint);
-  const std::int32_t completionAnyCode =
-      open(lca::kCompletionPoint, "# 17", -1, &CallbackRecorder::RecordAs<1>);
+  const std::int32_t completionAnyCode = open(lca::kCompletionPoint, "# 17", -1, &CallbackRecorder::RecordAs<1>);
   open(lca::kCompletionPoint, "# 17", 0, kRecord, false);  // inactive
   open(lca::kCompletionPoint, "# 17", 5);
   open(lca::kCompletionPoint, "# 18");

@@ -90,14 +90,30 @@ constexpr LcaReadPoint kRead = &ReadPointEntry;
 constexpr std::int32_t kTableSize = lca::kSetPointAttribute + 1;
 
 void* const g_functions[kTableSize] = {
-    nullptr, nullptr, reinterpret_cast<void*>(kReset),               // 0..2
-    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,   // 3..9
-    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,   // 10..16
-    reinterpret_cast<void*>(kOpen), reinterpret_cast<void*>(kActivate),  // 17, 18
-    nullptr,                                                         // 19
-    reinterpret_cast<void*>(kWrite), reinterpret_cast<void*>(kRead),  // 20, 21
-    nullptr,                                                         // 22
-    reinterpret_cast<void*>(kSetAttribute),                          // 23
+    nullptr,
+    nullptr,
+    reinterpret_cast<void*>(kReset),  // 0..2
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,  // 3..9
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,  // 10..16
+    reinterpret_cast<void*>(kOpen),
+    reinterpret_cast<void*>(kActivate),  // 17, 18
+    nullptr,                             // 19
+    reinterpret_cast<void*>(kWrite),
+    reinterpret_cast<void*>(kRead),          // 20, 21
+    nullptr,                                 // 22
+    reinterpret_cast<void*>(kSetAttribute),  // 23
 };
 
 }  // namespace

@@ -31,8 +31,8 @@ typedef int32_t (*LcaReadPoint)(int32_t dataServer, int32_t pointHandle, int32_t
                                 int32_t reserved);
 
 struct LcaOrdinalTable {
-  int32_t count;             // number of entries in functions
-  void* const* functions;    // indexed by ordinal
+  int32_t count;           // number of entries in functions
+  void* const* functions;  // indexed by ordinal
 };
 
 typedef const LcaOrdinalTable* (*LcaGetOrdinalTable)();
@@ -54,13 +54,13 @@ enum PointKind : int32_t { kReceivePoint = 0, kRequestPoint = 1, kResponsePoint 
 
 enum Status : int32_t {
   kLcaOk = 0,
-  kLcaFailed = 5,          // the data server cannot serve the point
-  kLcaResetFirst = 6,      // the data server must be reset before points can be opened
-  kLcaUnknownDevice = 7,   // no device of that name in the network
-  kLcaBadHandle = 8,       // unknown data-server or point handle
-  kLcaBadValue = 9,        // an argument out of range (kind, attribute, value, text, null pointer)
-  kLcaNotActive = 10,      // the point has not been activated
-  kLcaMoreData = 234,      // the buffer is too small; byteCount holds the size needed
+  kLcaFailed = 5,         // the data server cannot serve the point
+  kLcaResetFirst = 6,     // the data server must be reset before points can be opened
+  kLcaUnknownDevice = 7,  // no device of that name in the network
+  kLcaBadHandle = 8,      // unknown data-server or point handle
+  kLcaBadValue = 9,       // an argument out of range (kind, attribute, value, text, null pointer)
+  kLcaNotActive = 10,     // the point has not been activated
+  kLcaMoreData = 234,     // the buffer is too small; byteCount holds the size needed
 };
 
 constexpr int32_t kMessageAttribute = 60;

@@ -39,8 +39,8 @@ template <typename Fn>
 Fn entry(int ordinal) {
   return reinterpret_cast<Fn>(LCADATSV_OrdinalTable.functions[ordinal]);
 }
-std::int32_t openPoint(std::int32_t ds, std::int32_t kind, const char* device, std::int32_t code,
-                       std::int32_t* point, LcaPointCallback callback) {
+std::int32_t openPoint(std::int32_t ds, std::int32_t kind, const char* device, std::int32_t code, std::int32_t* point,
+                       LcaPointCallback callback) {
   return entry<LcaOpenPoint>(lca::kOpenPoint)(ds, kind, device, 0, code, point, callback, 0);
 }
 std::int32_t activate(std::int32_t ds, std::int32_t point) {
@@ -216,10 +216,9 @@ TEST_F(ControlAndDataServer, RoundTripsWhileOtherThreadsUseTheDataServer) {
       while (!done) {
         std::int32_t response = 0, completion = 0, req = 0;
         if (openPoint(kDs, 3, name.c_str(), 0, &response, nullptr) || activate(kDs, response) ||
-            openPoint(kDs, 4, name.c_str(), 0, &completion, &CallbackRecorder::Record) ||
-            activate(kDs, completion) || openPoint(kDs, 1, name.c_str(), 0, &req, nullptr) ||
-            setAttribute(kDs, req, 60, &service) || activate(kDs, req) || write(kDs, req, 2, "1") ||
-            !CallbackRecorder::instance().waitFor(completion, 1)) {
+            openPoint(kDs, 4, name.c_str(), 0, &completion, &CallbackRecorder::Record) || activate(kDs, completion) ||
+            openPoint(kDs, 1, name.c_str(), 0, &req, nullptr) || setAttribute(kDs, req, 60, &service) ||
+            activate(kDs, req) || write(kDs, req, 2, "1") || !CallbackRecorder::instance().waitFor(completion, 1)) {
           ++wrong;
           return;
         }

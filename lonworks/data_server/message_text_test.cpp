@@ -36,7 +36,7 @@ TEST(DeviceName, HashThenTheHandleAsTheHostWritesIt) {
   EXPECT_EQ(DeviceHandleOfName("#17"), 17);
   EXPECT_EQ(DeviceHandleOfName("# 2147483647"), 2147483647);
   EXPECT_EQ(DeviceHandleOfName("#-2147483648"), -2147483647 - 1);
-  for (const char* bad : {"", "#", "# ", "#-", "17", "# 17 ", " # 17", "#  17", "# -5", "# +5", "# 1x",
-                          "# 2147483648", "#-2147483649", "Router 1"})
+  for (const char* bad : {"", "#", "# ", "#-", "17", "# 17 ", " # 17", "#  17", "# -5", "# +5", "# 1x", "# 2147483648",
+                          "#-2147483649", "Router 1"})
     EXPECT_FALSE(DeviceHandleOfName(bad).has_value()) << bad;
 }

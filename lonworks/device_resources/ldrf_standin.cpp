@@ -155,8 +155,7 @@ class Catalog : public ldrf::LdrfCatalog {
     t.catalogs.insert(catalogHandle, c);
     return kLdrfOk;
   }
-  int GetCatalogInfo(qint32 h, qint32& v1, qint32& dirCount, qint32& v3, qint32& v4, qint32& v5,
-                     qint32& v6) override {
+  int GetCatalogInfo(qint32 h, qint32& v1, qint32& dirCount, qint32& v3, qint32& v4, qint32& v5, qint32& v6) override {
     Tables& t = tables();
     std::lock_guard<std::mutex> g(t.lock);
     auto it = t.catalogs.find(h);

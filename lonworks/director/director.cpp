@@ -142,8 +142,7 @@ Director::Outcome Director::runAction(const Action& action) {
   switch (action.kind) {
     case Action::Kind::Configure:
     case Action::Kind::Register:
-    case Action::Kind::Send:
-      return sendCommand(action.command, action.objectType, action.name);
+    case Action::Kind::Send: return sendCommand(action.command, action.objectType, action.name);
     case Action::Kind::Get: {
       QVariant value;
       Outcome outcome = getProperty(action.name, &value);
@@ -151,12 +150,9 @@ Director::Outcome Director::runAction(const Action& action) {
         out_ << FormatValue(value) << Qt::endl;
       return outcome;
     }
-    case Action::Kind::Set:
-      return setPropertyText(action.name, action.value);
-    case Action::Kind::Show:
-      return setProperty(QStringLiteral("Visible"), true);
-    case Action::Kind::Hide:
-      return setProperty(QStringLiteral("Visible"), false);
+    case Action::Kind::Set: return setPropertyText(action.name, action.value);
+    case Action::Kind::Show: return setProperty(QStringLiteral("Visible"), true);
+    case Action::Kind::Hide: return setProperty(QStringLiteral("Visible"), false);
     case Action::Kind::Properties: {
       QDBusMessage call = QDBusMessage::createMethodCall(kService, objectPath_, kProperties, QStringLiteral("GetAll"));
       call << kInterface;
@@ -176,9 +172,7 @@ Director::Outcome Director::runAction(const Action& action) {
           out_ << name << " = " << FormatValue(all.value(name)) << Qt::endl;
       return outcome;
     }
-    case Action::Kind::Create:
-      out_ << objectPath_ << Qt::endl;
-      return Outcome{};
+    case Action::Kind::Create: out_ << objectPath_ << Qt::endl; return Outcome{};
   }
   return Outcome{};
 }
@@ -235,7 +229,8 @@ void Director::release() {
   if (released_ || objectPath_.isEmpty())
     return;
   released_ = true;
-  const QDBusMessage call = QDBusMessage::createMethodCall(kService, objectPath_, kInterface, QStringLiteral("Release"));
+  const QDBusMessage call =
+      QDBusMessage::createMethodCall(kService, objectPath_, kInterface, QStringLiteral("Release"));
   const QDBusMessage reply = bus_.call(call, QDBus::Block, kCallTimeoutMs);
   if (reply.type() == QDBusMessage::ErrorMessage && !ObjectGone(reply.errorName()))
     report(reply);

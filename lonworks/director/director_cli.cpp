@@ -8,7 +8,6 @@ namespace director {
 
 namespace {
 
-
 bool ReadInt(const QString& text, qint64 lo, qint64 hi, qint64* out) {
   bool ok = false;
   const qint64 v = text.trimmed().toLongLong(&ok);
@@ -190,12 +189,13 @@ ParseResult ParseCommandLine(const QStringList& args) {
 bool ConvertValue(const QString& text, const QString& dbusType, QVariant* value, QString* problem) {
   if (dbusType == QLatin1String("b")) {
     const QString t = text.trimmed().toLower();
-    if (t == QLatin1String("true") || t == QLatin1String("yes") || t == QLatin1String("on") || t == QLatin1String("1") ||
-        t == QLatin1String("-1")) {
+    if (t == QLatin1String("true") || t == QLatin1String("yes") || t == QLatin1String("on") ||
+        t == QLatin1String("1") || t == QLatin1String("-1")) {
       *value = true;
       return true;
     }
-    if (t == QLatin1String("false") || t == QLatin1String("no") || t == QLatin1String("off") || t == QLatin1String("0")) {
+    if (t == QLatin1String("false") || t == QLatin1String("no") || t == QLatin1String("off") ||
+        t == QLatin1String("0")) {
       *value = false;
       return true;
     }

@@ -109,7 +109,8 @@ TEST(DirectorValues, ConvertedToThePropertyType) {
 }
 
 TEST(DirectorErrors, AutomationErrorsShowNumberSourceAndDescription) {
-  EXPECT_EQ(FormatError("RLX_Plug.Error.E20005", "Object not found"), "Error 20005 (source RLX_Plug): Object not found");
+  EXPECT_EQ(FormatError("RLX_Plug.Error.E20005", "Object not found"),
+            "Error 20005 (source RLX_Plug): Object not found");
   EXPECT_EQ(FormatError("RLX_Plug.Error.E_5", "odd"), "Error -5 (source RLX_Plug): odd");
   EXPECT_EQ(FormatError("LcaObjectServer.Error.E12", "The Object Server is not available"),
             "Error 12 (source LcaObjectServer): The Object Server is not available");

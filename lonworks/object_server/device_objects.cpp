@@ -30,7 +30,6 @@ void checkValue(const QString& text, const QString& path) {
   throw lns::LnsError(kErrOffNet, QStringLiteral("The system is off-net: %1 cannot be reached").arg(path));
 }
 
-
 // --- network variables ----------------------------------------------------
 
 class SimNetworkVariable : public lns::NetworkVariable, public SimRow {
@@ -187,8 +186,9 @@ class SimConfigProperty : public lns::ConfigProperty, public SimRow {
     SimDatabase& db = core_->requireSystem(r_.systemId);
     SimDatabase::Transaction tx(db);
     for (qsizetype i = 0; i < elements.size(); ++i)
-      db.query("INSERT INTO cp_values(cp_id, idx, value) VALUES(?1, ?2, ?3) "
-               "ON CONFLICT(cp_id, idx) DO UPDATE SET value=excluded.value")
+      db.query(
+            "INSERT INTO cp_values(cp_id, idx, value) VALUES(?1, ?2, ?3) "
+            "ON CONFLICT(cp_id, idx) DO UPDATE SET value=excluded.value")
           .bindAll(r_.id, qint64(first + i), elements[i])
           .run();
     tx.commit();
@@ -262,8 +262,9 @@ class SimLonMarkObject : public lns::LonMarkObject, public SimRow {
   lns::AppDevicePtr Device() override {
     core_->requireSystem(systemId_);
     if (owner_.isTemplate)
-      throw lns::LnsError(lns::kErrNotFound,
-                          QStringLiteral("Object not found: %1 belongs to a device template, not to a device").arg(path_));
+      throw lns::LnsError(
+          lns::kErrNotFound,
+          QStringLiteral("Object not found: %1 belongs to a device template, not to a device").arg(path_));
     return makeDevice(core_, owner_.id);
   }
   std::shared_ptr<lns::ConfigProperties> ConfigProperties() override {
@@ -333,10 +334,11 @@ class SimLonMarkObject : public lns::LonMarkObject, public SimRow {
   lns::ComponentAppsPtr ComponentApps() override {
     core_->requireSystem(systemId_);
     if (!owner_.isTemplate)
-      throw lns::LnsError(lns::kErrNotFound,
-                          QStringLiteral("Object not found: component applications of %1 (only LonMark objects of device "
-                                         "templates have them)")
-                              .arg(path_));
+      throw lns::LnsError(
+          lns::kErrNotFound,
+          QStringLiteral("Object not found: component applications of %1 (only LonMark objects of device "
+                         "templates have them)")
+              .arg(path_));
     return makeComponentApps(core_, 4, id_, systemId_, path_);
   }
 
@@ -372,8 +374,9 @@ class SimInterface : public lns::DeviceInterface {
     const QString path = path_;
     return std::make_shared<FnCollection<lns::NetworkVariable>>(
         [core, owner, systemId] {
-          Query q = core->requireSystem(systemId).query(owner.isTemplate ? "SELECT count(*) FROM nvs WHERE template_id=?1"
-                                                                         : "SELECT count(*) FROM nvs WHERE device_id=?1");
+          Query q =
+              core->requireSystem(systemId).query(owner.isTemplate ? "SELECT count(*) FROM nvs WHERE template_id=?1"
+                                                                   : "SELECT count(*) FROM nvs WHERE device_id=?1");
           return static_cast<qint32>(q.bind(1, owner.id).scalarInt().value_or(0));
         },
         [core, owner, systemId, path](qint32 index) -> lns::NetworkVariablePtr {
@@ -413,7 +416,8 @@ class SimInterface : public lns::DeviceInterface {
               QByteArray(kObjectColumns) + "WHERE o.device_id=?1 ORDER BY o.idx LIMIT 1 OFFSET ?2";
           static const QByteArray byTemplate =
               QByteArray(kObjectColumns) + "WHERE o.template_id=?1 ORDER BY o.idx LIMIT 1 OFFSET ?2";
-          Query q = core->requireSystem(systemId).query(owner.isTemplate ? byTemplate.constData() : byDevice.constData());
+          Query q =
+              core->requireSystem(systemId).query(owner.isTemplate ? byTemplate.constData() : byDevice.constData());
           q.bindAll(owner.id, qint64(index) - 1);
           if (index < 1 || !q.next())
             notFound(QStringLiteral("LonMark object %1 of %2").arg(index).arg(path));
@@ -422,7 +426,8 @@ class SimInterface : public lns::DeviceInterface {
         [core, owner, systemId, path](const QString& name) -> lns::LonMarkObjectPtr {
           static const QByteArray byDevice = QByteArray(kObjectColumns) + "WHERE o.device_id=?1 AND o.name=?2";
           static const QByteArray byTemplate = QByteArray(kObjectColumns) + "WHERE o.template_id=?1 AND o.name=?2";
-          Query q = core->requireSystem(systemId).query(owner.isTemplate ? byTemplate.constData() : byDevice.constData());
+          Query q =
+              core->requireSystem(systemId).query(owner.isTemplate ? byTemplate.constData() : byDevice.constData());
           q.bindAll(owner.id, name);
           if (!q.next())
             notFound(itemPath(path, name));
@@ -499,7 +504,8 @@ class SimExtensionRecords : public lns::ExtensionRecords {
   lns::ExtensionRecordPtr Add(const QString& name) override {
     SimDatabase& db = core_->requireSystem(systemId_);
     if (name.isEmpty() || name.size() > 255 || !plainText(name))
-      throw lns::LnsError(lns::kErrInvalidValue, QStringLiteral("\"%1\" is not a valid extension record name").arg(name));
+      throw lns::LnsError(lns::kErrInvalidValue,
+                          QStringLiteral("\"%1\" is not a valid extension record name").arg(name));
     SimDatabase::Transaction tx(db);
     if (!db.query("SELECT 1 FROM devices WHERE id=?1").bind(1, deviceId_).scalarInt())
       notFound(devicePath_);
@@ -623,25 +629,29 @@ lns::NetworkVariablePtr makeNetworkVariable(const CorePtr& core, qint64 nvId) {
 }
 
 void copyTemplateInterface(SimDatabase& db, qint64 templateId, qint64 deviceId) {
-  db.query("INSERT INTO lm_objects(device_id, idx, name, display_name, profile) "
-           "SELECT ?2, idx, name, display_name, profile FROM lm_objects WHERE template_id=?1 ORDER BY idx")
+  db.query(
+        "INSERT INTO lm_objects(device_id, idx, name, display_name, profile) "
+        "SELECT ?2, idx, name, display_name, profile FROM lm_objects WHERE template_id=?1 ORDER BY idx")
       .bindAll(templateId, deviceId)
       .run();
-  db.query("INSERT INTO nvs(device_id, object_id, nv_index, name, direction, type, value) "
-           "SELECT ?2, (SELECT dobj.id FROM lm_objects dobj WHERE dobj.device_id=?2 AND dobj.idx=o.idx), "
-           "n.nv_index, n.name, n.direction, n.type, n.value "
-           "FROM nvs n LEFT JOIN lm_objects o ON o.id=n.object_id WHERE n.template_id=?1 ORDER BY n.nv_index")
+  db.query(
+        "INSERT INTO nvs(device_id, object_id, nv_index, name, direction, type, value) "
+        "SELECT ?2, (SELECT dobj.id FROM lm_objects dobj WHERE dobj.device_id=?2 AND dobj.idx=o.idx), "
+        "n.nv_index, n.name, n.direction, n.type, n.value "
+        "FROM nvs n LEFT JOIN lm_objects o ON o.id=n.object_id WHERE n.template_id=?1 ORDER BY n.nv_index")
       .bindAll(templateId, deviceId)
       .run();
-  db.query("INSERT INTO cps(object_id, name, element_count) "
-           "SELECT dobj.id, c.name, c.element_count FROM cps c JOIN lm_objects o ON o.id=c.object_id "
-           "JOIN lm_objects dobj ON dobj.device_id=?2 AND dobj.idx=o.idx WHERE o.template_id=?1 ORDER BY c.id")
+  db.query(
+        "INSERT INTO cps(object_id, name, element_count) "
+        "SELECT dobj.id, c.name, c.element_count FROM cps c JOIN lm_objects o ON o.id=c.object_id "
+        "JOIN lm_objects dobj ON dobj.device_id=?2 AND dobj.idx=o.idx WHERE o.template_id=?1 ORDER BY c.id")
       .bindAll(templateId, deviceId)
       .run();
-  db.query("INSERT INTO cp_values(cp_id, idx, value) "
-           "SELECT dc.id, v.idx, v.value FROM cp_values v JOIN cps c ON c.id=v.cp_id "
-           "JOIN lm_objects o ON o.id=c.object_id JOIN lm_objects dobj ON dobj.device_id=?2 AND dobj.idx=o.idx "
-           "JOIN cps dc ON dc.object_id=dobj.id AND dc.name=c.name WHERE o.template_id=?1")
+  db.query(
+        "INSERT INTO cp_values(cp_id, idx, value) "
+        "SELECT dc.id, v.idx, v.value FROM cp_values v JOIN cps c ON c.id=v.cp_id "
+        "JOIN lm_objects o ON o.id=c.object_id JOIN lm_objects dobj ON dobj.device_id=?2 AND dobj.idx=o.idx "
+        "JOIN cps dc ON dc.object_id=dobj.id AND dc.name=c.name WHERE o.template_id=?1")
       .bindAll(templateId, deviceId)
       .run();
 }

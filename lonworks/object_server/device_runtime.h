@@ -24,14 +24,14 @@ class SimDatabase;
 
 // Who a device is.
 struct DeviceIdentity {
-  qint64 rowId = 0;       // the device's row in the database
+  qint64 rowId = 0;  // the device's row in the database
   QString name;
-  qint32 handle = 0;      // unique within the system
-  QString programId;      // 16 upper-case hexadecimal digits
-  QString neuronId;       // 12 upper-case hexadecimal digits
+  qint32 handle = 0;  // unique within the system
+  QString programId;  // 16 upper-case hexadecimal digits
+  QString neuronId;   // 12 upper-case hexadecimal digits
   qint64 subsystemId = 0;
   QString subsystemName;
-  qint64 systemId = 0;    // also the system's data-server handle
+  qint64 systemId = 0;  // also the system's data-server handle
 };
 
 // One read or write of a network variable or configuration property.
@@ -39,13 +39,13 @@ struct PointAccess {
   enum class Kind { NetworkVariable, ConfigProperty };
   Kind kind = Kind::NetworkVariable;
   DeviceIdentity device;
-  qint64 pointId = 0;      // row of the variable or property
-  QString name;            // "nvoCnctStat1", "UCPT_DialMode"
-  qint32 objectIndex = -1; // index of the LonMark object it belongs to, -1 for none
+  qint64 pointId = 0;       // row of the variable or property
+  QString name;             // "nvoCnctStat1", "UCPT_DialMode"
+  qint32 objectIndex = -1;  // index of the LonMark object it belongs to, -1 for none
   QString objectName;
-  qint32 element = -1;     // element of an array property (from 0), -1 for the whole value
+  qint32 element = -1;  // element of an array property (from 0), -1 for the whole value
   qint32 elementCount = 1;
-  QString storedValue;     // the value the database holds (of the element, for an element access)
+  QString storedValue;  // the value the database holds (of the element, for an element access)
 };
 
 // What a runtime may use: the database, the clock and the devices around it.

@@ -24,8 +24,8 @@ namespace lnsdb {
 enum ExitCode { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
 
 struct Option {
-  QString name;         // "--network"
-  QString valueName;    // "N"; empty for a flag
+  QString name;       // "--network"
+  QString valueName;  // "N"; empty for a flag
   bool repeatable = false;
 };
 
@@ -37,7 +37,9 @@ class Args {
     return values_.contains(option) ? values_.values(option).constLast() : fallback;
   }
   QStringList values(const QString& option) const;  // in command-line order
-  void add(const QString& option, const QString& value) { order_ << qMakePair(option, value), values_.insert(option, value); }
+  void add(const QString& option, const QString& value) {
+    order_ << qMakePair(option, value), values_.insert(option, value);
+  }
 
  private:
   QMultiHash<QString, QString> values_;
@@ -57,12 +59,12 @@ class UsageError : public std::runtime_error {
 class Cli;
 
 struct Command {
-  QString name;       // "add-device"
-  QString usage;      // "[--network N] SUBSYSTEM NAME --family lonmark|explicit ..."
-  QString summary;    // one line for the command list
+  QString name;     // "add-device"
+  QString usage;    // "[--network N] SUBSYSTEM NAME --family lonmark|explicit ..."
+  QString summary;  // one line for the command list
   QList<Option> options;
   int minArgs = 0;
-  int maxArgs = 0;    // -1: any number
+  int maxArgs = 0;  // -1: any number
   std::function<int(Cli& cli, const Args& args)> run;
 };
 

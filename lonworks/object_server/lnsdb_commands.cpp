@@ -138,7 +138,8 @@ int list(Cli& cli, const Args& args) {
       auto devices = sub->AppDevices();
       for (qint32 j = 1, m = devices->Count(); j <= m; ++j) {
         auto d = devices->Item(j);
-        cli.out() << tabbed({sub->Name() + u'/' + d->Name(), QString::number(d->Handle()), d->ProgramId(), d->NeuronId()})
+        cli.out() << tabbed(
+                         {sub->Name() + u'/' + d->Name(), QString::number(d->Handle()), d->ProgramId(), d->NeuronId()})
                   << "\n";
       }
     }
@@ -303,11 +304,20 @@ int setRecord(Cli& cli, const Args& args) {
 }  // namespace
 
 void registerObjectServerCommands(CommandRegistry& r) {
-  r.add({QStringLiteral("create-network"), QStringLiteral("NAME [--subsystem NAME]..."),
+  r.add({QStringLiteral("create-network"),
+         QStringLiteral("NAME [--subsystem NAME]..."),
          QStringLiteral("creates a network with its system and subsystems (and the database when missing)"),
-         {{QStringLiteral("--subsystem"), QStringLiteral("NAME"), true}}, 1, 1, createNetwork});
-  r.add({QStringLiteral("add-subsystem"), QStringLiteral("[--network N] NAME"),
-         QStringLiteral("adds a subsystem to the network's system"), {kNetwork}, 1, 1, addSubsystem});
+         {{QStringLiteral("--subsystem"), QStringLiteral("NAME"), true}},
+         1,
+         1,
+         createNetwork});
+  r.add({QStringLiteral("add-subsystem"),
+         QStringLiteral("[--network N] NAME"),
+         QStringLiteral("adds a subsystem to the network's system"),
+         {kNetwork},
+         1,
+         1,
+         addSubsystem});
   r.add({QStringLiteral("add-device"),
          QStringLiteral("[--network N] SUBSYSTEM NAME --family lonmark|explicit [--neuron-id HEX] [--handle N] "
                         "[--firmware X.YY]"),
@@ -317,35 +327,87 @@ void registerObjectServerCommands(CommandRegistry& r) {
           {QStringLiteral("--neuron-id"), QStringLiteral("HEX")},
           {QStringLiteral("--handle"), QStringLiteral("N")},
           {QStringLiteral("--firmware"), QStringLiteral("X.YY")}},
-         2, 2, addDevice});
-  r.add({QStringLiteral("demo"), QString(),
+         2,
+         2,
+         addDevice});
+  r.add({QStringLiteral("demo"),
+         QString(),
          QStringLiteral("makes the network Demo with Routers/RLX-LonMark and Routers/RLX-Explicit; adds only what is "
                         "missing"),
-         {}, 0, 0, demo});
+         {},
+         0,
+         0,
+         demo});
   r.add({QStringLiteral("list"),
          QStringLiteral("[--network N] networks|interfaces|subsystems|devices|objects DEVICEPATH|records "
                         "DEVICEPATH|templates|apps"),
-         QStringLiteral("lists items, one a line, fields separated by tabs"), {kNetwork}, 1, 2, list});
-  r.add({QStringLiteral("show"), QStringLiteral("[--network N] DEVICEPATH"),
-         QStringLiteral("shows a device: identity, objects, variables, properties, records"), {kNetwork}, 1, 1, show});
-  r.add({QStringLiteral("records"), QStringLiteral("[--network N] DEVICEPATH"),
-         QStringLiteral("prints the device's extension records: name and the three fields, tab-separated"), {kNetwork},
-         1, 1, records});
-  r.add({QStringLiteral("set-mode"), QStringLiteral("[--network N] on-net|off-net"),
-         QStringLiteral("sets the management mode of the network's system"), {kNetwork}, 1, 1, setMode});
-  r.add({QStringLiteral("add-interface"), QStringLiteral("NAME"),
-         QStringLiteral("adds a network interface for remote work"), {}, 1, 1, addInterface});
-  r.add({QStringLiteral("set-nv"), QStringLiteral("[--network N] DEVICEPATH[/OBJECT] NV VALUE"),
-         QStringLiteral("writes a network variable (it reaches the device)"), {kNetwork}, 3, 3, setNv});
-  r.add({QStringLiteral("get-nv"), QStringLiteral("[--network N] DEVICEPATH[/OBJECT] NV"),
-         QStringLiteral("reads a network variable from the device"), {kNetwork}, 2, 2, getNv});
-  r.add({QStringLiteral("set-cp"), QStringLiteral("[--network N] DEVICEPATH/OBJECT CP [--element I] VALUE"),
-         QStringLiteral("writes a configuration property, or one element of it"), {kNetwork, kElement}, 3, 3, setCp});
-  r.add({QStringLiteral("get-cp"), QStringLiteral("[--network N] DEVICEPATH/OBJECT CP [--element I]"),
+         QStringLiteral("lists items, one a line, fields separated by tabs"),
+         {kNetwork},
+         1,
+         2,
+         list});
+  r.add({QStringLiteral("show"),
+         QStringLiteral("[--network N] DEVICEPATH"),
+         QStringLiteral("shows a device: identity, objects, variables, properties, records"),
+         {kNetwork},
+         1,
+         1,
+         show});
+  r.add({QStringLiteral("records"),
+         QStringLiteral("[--network N] DEVICEPATH"),
+         QStringLiteral("prints the device's extension records: name and the three fields, tab-separated"),
+         {kNetwork},
+         1,
+         1,
+         records});
+  r.add({QStringLiteral("set-mode"),
+         QStringLiteral("[--network N] on-net|off-net"),
+         QStringLiteral("sets the management mode of the network's system"),
+         {kNetwork},
+         1,
+         1,
+         setMode});
+  r.add({QStringLiteral("add-interface"),
+         QStringLiteral("NAME"),
+         QStringLiteral("adds a network interface for remote work"),
+         {},
+         1,
+         1,
+         addInterface});
+  r.add({QStringLiteral("set-nv"),
+         QStringLiteral("[--network N] DEVICEPATH[/OBJECT] NV VALUE"),
+         QStringLiteral("writes a network variable (it reaches the device)"),
+         {kNetwork},
+         3,
+         3,
+         setNv});
+  r.add({QStringLiteral("get-nv"),
+         QStringLiteral("[--network N] DEVICEPATH[/OBJECT] NV"),
+         QStringLiteral("reads a network variable from the device"),
+         {kNetwork},
+         2,
+         2,
+         getNv});
+  r.add({QStringLiteral("set-cp"),
+         QStringLiteral("[--network N] DEVICEPATH/OBJECT CP [--element I] VALUE"),
+         QStringLiteral("writes a configuration property, or one element of it"),
+         {kNetwork, kElement},
+         3,
+         3,
+         setCp});
+  r.add({QStringLiteral("get-cp"),
+         QStringLiteral("[--network N] DEVICEPATH/OBJECT CP [--element I]"),
          QStringLiteral("reads a configuration property (an array as quoted texts), or one element"),
-         {kNetwork, kElement}, 2, 2, getCp});
-  r.add({QStringLiteral("set-record"), QStringLiteral("[--network N] DEVICEPATH NAME F1 F2 F3"),
-         QStringLiteral("writes the three fields of an extension record, adding it when missing"), {kNetwork}, 5, 5,
+         {kNetwork, kElement},
+         2,
+         2,
+         getCp});
+  r.add({QStringLiteral("set-record"),
+         QStringLiteral("[--network N] DEVICEPATH NAME F1 F2 F3"),
+         QStringLiteral("writes the three fields of an extension record, adding it when missing"),
+         {kNetwork},
+         5,
+         5,
          setRecord});
 }
 

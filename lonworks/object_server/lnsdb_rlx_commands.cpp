@@ -18,9 +18,7 @@ using rlxsim::DeviceState;
 
 const Option kNetwork{QStringLiteral("--network"), QStringLiteral("N")};
 
-QString timeText(qint64 ms) {
-  return QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC).toString(Qt::ISODateWithMs);
-}
+QString timeText(qint64 ms) { return QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC).toString(Qt::ISODateWithMs); }
 
 qint64 parseMs(const QString& text, const QString& what, qint64 min = 0) {
   bool ok = false;
@@ -173,7 +171,8 @@ int setRlx(Cli& cli, const Args& args) {
       s.channel.messages = 0;
     };
   } else {
-    throw UsageError(QStringLiteral("unknown setting \"%1\"; the settings are: %2").arg(setting, QLatin1String(kSettings)));
+    throw UsageError(
+        QStringLiteral("unknown setting \"%1\"; the settings are: %2").arg(setting, QLatin1String(kSettings)));
   }
   const lnssim::OpenedSystem sys = cli.system(args);
   update(cli.server().runtimeContext(), identityOf(cli, sys, args.positional[0]), change);
@@ -280,7 +279,8 @@ int clock(Cli& cli, const Args& args) {
     throw UsageError(QStringLiteral("%1 takes no value").arg(action));
   const rlxsim::NetworkClock c = rlxsim::readNetworkClock(db, wall);
   cli.out() << "Network time " << timeText(c.nowMs) << " ("
-            << (c.frozen ? QStringLiteral("frozen") : QStringLiteral("running, %1 ms from the wall clock").arg(c.offsetMs))
+            << (c.frozen ? QStringLiteral("frozen")
+                         : QStringLiteral("running, %1 ms from the wall clock").arg(c.offsetMs))
             << ")\n";
   return kExitOk;
 }
@@ -307,8 +307,8 @@ int ring(Cli& cli, const Args& args) {
     throw UsageError(QStringLiteral("\"%1\" is neither a device of %2 nor a Neuron ID").arg(name, args.positional[0]));
   };
   const int wanted = action == QLatin1String("open") || action == QLatin1String("add-member") ? 4
-                     : action == QLatin1String("remove-member")                                ? 3
-                                                                                               : 2;
+                     : action == QLatin1String("remove-member")                               ? 3
+                                                                                              : 2;
   if (!action.isEmpty() && args.positional.size() != wanted)
     throw UsageError(QStringLiteral("%1 takes %2 value(s)").arg(action).arg(wanted - 2));
   if (action == QLatin1String("closed")) {
@@ -364,9 +364,12 @@ struct DemoEntry {
   const char* number;
   const char* description;
 };
-constexpr DemoEntry kExplicitBook[] = {
-    {0, "5551234", "Head office"}, {1, "9,5559876", "Warehouse"}, {2, "P0041223456789", ""}, {5, "0800123456", "Service line"}};
-constexpr DemoEntry kLonMarkBook[] = {{0, "5551234", "Head office"}, {1, "9,5559876", "Warehouse"}, {3, "0041223456789", ""}};
+constexpr DemoEntry kExplicitBook[] = {{0, "5551234", "Head office"},
+                                       {1, "9,5559876", "Warehouse"},
+                                       {2, "P0041223456789", ""},
+                                       {5, "0800123456", "Service line"}};
+constexpr DemoEntry kLonMarkBook[] = {
+    {0, "5551234", "Head office"}, {1, "9,5559876", "Warehouse"}, {3, "0041223456789", ""}};
 constexpr std::pair<const char*, int> kRing[] = {{"RLX-Explicit", 1}, {"RLX-LonMark", 2}, {"RLX-North", 3},
                                                  {"RLX-East", 4},     {"RLX-South", 5},   {"RLX-West", 6}};
 
@@ -386,7 +389,8 @@ lns::LonMarkObjectPtr objectAt(const lns::AppDevicePtr& device, qint32 index) {
   for (qint32 i = 1, n = objects->Count(); i <= n; ++i)
     if (auto o = objects->Item(i); o->Index() == index)
       return o;
-  throw lns::LnsError(lns::kErrNotFound, QStringLiteral("Object not found: LonMark object %1 of %2").arg(index).arg(device->Name()));
+  throw lns::LnsError(lns::kErrNotFound,
+                      QStringLiteral("Object not found: LonMark object %1 of %2").arg(index).arg(device->Name()));
 }
 
 }  // namespace
@@ -431,7 +435,10 @@ QStringList ensureRlxDemo(lnssim::SimObjectServer& server) {
       const rlxsim::RingMode mode{true, unit, 2000, 10000};
       update(ctx, identity(device), [&](DeviceState& s, qint64) { s.ring = mode; });
       if (rlxsim::familyOf(device->ProgramId()) == rlxsim::Family::LonMark) {
-        objectAt(device, 6)->ConfigProperties()->Item(QStringLiteral("UCPT_RingMode"))->SetValue(rlxsim::ringModeText(mode));
+        objectAt(device, 6)
+            ->ConfigProperties()
+            ->Item(QStringLiteral("UCPT_RingMode"))
+            ->SetValue(rlxsim::ringModeText(mode));
         rlxsim::clearTraffic(db, lnssim::rowIdOf(device));
       }
     }
@@ -495,31 +502,59 @@ QStringList ensureRlxDemo(lnssim::SimObjectServer& server) {
 }
 
 void registerRlxDeviceCommands(CommandRegistry& r) {
-  r.add({QStringLiteral("fault"), QStringLiteral("[--network N] DEVICEPATH none|no-answer|failure|reset-once"),
+  r.add({QStringLiteral("fault"),
+         QStringLiteral("[--network N] DEVICEPATH none|no-answer|failure|reset-once"),
          QStringLiteral("makes an RLX router fail on demand: silent (\"Message Timeout\"), failing in the data server "
                         "(\"Message Failed\"), asking for a data-server reset once; none ends the fault"),
-         {kNetwork}, 2, 2, fault});
-  r.add({QStringLiteral("set-rlx"), QStringLiteral("[--network N] DEVICEPATH SETTING VALUE"),
-         QStringLiteral("changes a setting of an RLX router: ") + QLatin1String(kSettings), {kNetwork}, 3, 3, setRlx});
-  r.add({QStringLiteral("drop-call"), QStringLiteral("[--network N] DEVICEPATH internal|ext1|ext2 CAUSE"),
+         {kNetwork},
+         2,
+         2,
+         fault});
+  r.add({QStringLiteral("set-rlx"),
+         QStringLiteral("[--network N] DEVICEPATH SETTING VALUE"),
+         QStringLiteral("changes a setting of an RLX router: ") + QLatin1String(kSettings),
+         {kNetwork},
+         3,
+         3,
+         setRlx});
+  r.add({QStringLiteral("drop-call"),
+         QStringLiteral("[--network N] DEVICEPATH internal|ext1|ext2 CAUSE"),
          QStringLiteral("drops a modem's call with a hang-up cause (1 to 9 or carrier-lost, ..., dsr-lost)"),
-         {kNetwork}, 3, 3, dropCall});
-  r.add({QStringLiteral("rlx-state"), QStringLiteral("[--network N] DEVICEPATH"),
-         QStringLiteral("shows what an RLX router holds: settings, faults, modems, statistics, phonebook"), {kNetwork},
-         1, 1, rlxState});
-  r.add({QStringLiteral("traffic"), QStringLiteral("[--network N] DEVICEPATH | --clear [DEVICEPATH]"),
+         {kNetwork},
+         3,
+         3,
+         dropCall});
+  r.add({QStringLiteral("rlx-state"),
+         QStringLiteral("[--network N] DEVICEPATH"),
+         QStringLiteral("shows what an RLX router holds: settings, faults, modems, statistics, phonebook"),
+         {kNetwork},
+         1,
+         1,
+         rlxState});
+  r.add({QStringLiteral("traffic"),
+         QStringLiteral("[--network N] DEVICEPATH | --clear [DEVICEPATH]"),
          QStringLiteral("lists the requests an RLX router received, oldest first: network time, outcome, LonMark "
                         "object and the request text, tab-separated; --clear forgets them"),
-         {kNetwork, {QStringLiteral("--clear"), QString()}}, 0, 1, trafficCommand});
-  r.add({QStringLiteral("clock"), QStringLiteral("[show|freeze|advance MS|run]"),
-         QStringLiteral("shows, freezes, advances or restarts the network clock the simulated devices live by"), {}, 0,
-         2, clock});
+         {kNetwork, {QStringLiteral("--clear"), QString()}},
+         0,
+         1,
+         trafficCommand});
+  r.add({QStringLiteral("clock"),
+         QStringLiteral("[show|freeze|advance MS|run]"),
+         QStringLiteral("shows, freezes, advances or restarts the network clock the simulated devices live by"),
+         {},
+         0,
+         2,
+         clock});
   r.add({QStringLiteral("ring"),
          QStringLiteral("[--network N] SUBSYSTEM [closed | open A B | add-member UNIT NEURONID | remove-member "
                         "NEURONID]"),
          QStringLiteral("shows or sets up the ring of a subsystem's RLX routers: its shape, the ends of an open ring "
                         "(device names or Neuron IDs), members the database does not hold"),
-         {kNetwork}, 1, 4, ring});
+         {kNetwork},
+         1,
+         4,
+         ring});
 }
 
 }  // namespace lnsdb

@@ -61,7 +61,8 @@ TEST_F(LnsdbRlx, DemoAddsTheRingAndThePhonebooksOnce) {
   EXPECT_EQ(out({"get-cp", "Routers/RLX-LonMark/Device Globals", "UCPT_RingMode"}), "Enable,2,2000,10000\n");
   EXPECT_EQ(out({"traffic", "Routers/RLX-LonMark"}), "");  // the set-up is not traffic
   // A second run changes nothing, also after the phonebook was edited.
-  ASSERT_EQ(run({"set-cp", "Routers/RLX-LonMark/Directory #1", "UCPT_DialString", "--element", "1", "42"}).code, kExitOk);
+  ASSERT_EQ(run({"set-cp", "Routers/RLX-LonMark/Directory #1", "UCPT_DialString", "--element", "1", "42"}).code,
+            kExitOk);
   const Outcome again = run({"demo"});
   EXPECT_TRUE(again.out.contains("nothing was changed")) << again.out.toStdString();
   EXPECT_EQ(out({"get-cp", "Routers/RLX-LonMark/Directory #1", "UCPT_DialString", "--element", "1"}), "42\n");
@@ -107,7 +108,8 @@ TEST_F(LnsdbRlx, FaultsAndSettingsChangeWhatTheDeviceDoes) {
                                                    {"loss", "101"},
                                                    {"loss", "some"},
                                                    {"colour", "red"}})
-    EXPECT_EQ(run(QStringList{"set-rlx", "Routers/RLX-Explicit"} + bad).code, kExitUsage) << bad.join(' ').toStdString();
+    EXPECT_EQ(run(QStringList{"set-rlx", "Routers/RLX-Explicit"} + bad).code, kExitUsage)
+        << bad.join(' ').toStdString();
   EXPECT_EQ(run({"fault", "Routers/RLX-Explicit", "sometimes"}).code, kExitUsage);
   EXPECT_EQ(run({"fault", "Routers/RLX-Nowhere", "none"}).code, kExitFailed);
 }

@@ -53,8 +53,9 @@ TEST(Lnsdb, BuildsAndChangesANetwork) {
   ASSERT_EQ(lnsdb({"create-network", "Plant", "--subsystem", "North", "--subsystem", "South"}).code, kExitOk);
   EXPECT_EQ(lnsdb({"create-network", "Plant"}).code, kExitFailed);
   EXPECT_EQ(lnsdb({"list", "subsystems"}).out, "North\nSouth\n");
-  ASSERT_EQ(lnsdb({"add-device", "North", "R1", "--family", "lonmark", "--neuron-id", "00112233aabb", "--handle", "7"}).code,
-            kExitOk);
+  ASSERT_EQ(
+      lnsdb({"add-device", "North", "R1", "--family", "lonmark", "--neuron-id", "00112233aabb", "--handle", "7"}).code,
+      kExitOk);
   ASSERT_EQ(lnsdb({"add-device", "South", "E1", "--family=explicit"}).code, kExitOk);
   Outcome r = lnsdb({"add-device", "North", "R2", "--family", "lonmark", "--handle", "7"});
   EXPECT_EQ(r.code, kExitFailed);
@@ -118,8 +119,11 @@ TEST(Lnsdb, DemoIsIdempotentAndAnotherDatabaseCanBeNamed) {
     server.Open();
     const lnssim::OpenedSystem sys = lnssim::openFirstSystem(server, "Demo");
     auto tpl = sys.system->DeviceTemplates()->ItemByName("Rlxtlc32");
-    auto app = tpl->Interface()->LonMarkObjects()->Item("Internal Modem")->ComponentApps()->Add(
-        "RLX_Plug", "RLX_Plug.LNSPlugInAPI", 28);
+    auto app = tpl->Interface()
+                   ->LonMarkObjects()
+                   ->Item("Internal Modem")
+                   ->ComponentApps()
+                   ->Add("RLX_Plug", "RLX_Plug.LNSPlugInAPI", 28);
     app->SetCommandCode(13);
     app->SetCommandText("Configure Internal Modem");
     server.componentApps()->Add("Tool", "Tool.Api", 7)->SetDefaultAction(true);

@@ -13,11 +13,11 @@ namespace lnssim {
 
 // --- shared state ------------------------------------------------------------
 
-void notFound(const QString& what) { throw lns::LnsError(lns::kErrNotFound, QStringLiteral("Object not found: ") + what); }
-
-QString itemPath(const QString& parent, const QString& name) {
-  return parent.isEmpty() ? name : parent + u'/' + name;
+void notFound(const QString& what) {
+  throw lns::LnsError(lns::kErrNotFound, QStringLiteral("Object not found: ") + what);
 }
+
+QString itemPath(const QString& parent, const QString& name) { return parent.isEmpty() ? name : parent + u'/' + name; }
 
 SimDatabase& ServerCore::requireServer() {
   if (!db)
@@ -45,7 +45,8 @@ RuntimeContext& ServerCore::ctx() {
 }
 
 bool ServerCore::offNet(qint64 systemId) {
-  return requireServer().query("SELECT mgmt_mode FROM systems WHERE id=?1").bind(1, systemId).scalarInt().value_or(0) == 1;
+  return requireServer().query("SELECT mgmt_mode FROM systems WHERE id=?1").bind(1, systemId).scalarInt().value_or(0) ==
+         1;
 }
 
 void ServerCore::close() {
@@ -244,7 +245,8 @@ class SimSystem : public lns::System, public SimRow {
   }
   QString ImportDirectory() override {
     SimDatabase& db = core_->requireSystem(id_);
-    const QString stored = db.query("SELECT import_dir FROM systems WHERE id=?1").bind(1, id_).scalarText().value_or(QString());
+    const QString stored =
+        db.query("SELECT import_dir FROM systems WHERE id=?1").bind(1, id_).scalarText().value_or(QString());
     if (!stored.isEmpty())
       return stored;
     // The LonWorks tree's Import folder; without a LonWorks path, the Import
@@ -485,7 +487,8 @@ std::shared_ptr<lns::Networks> SimObjectServer::Networks() {
   auto core = core_;
   return std::make_shared<FnCollection<lns::Network>>(
       [core] {
-        return static_cast<qint32>(core->requireServer().query("SELECT count(*) FROM networks").scalarInt().value_or(0));
+        return static_cast<qint32>(
+            core->requireServer().query("SELECT count(*) FROM networks").scalarInt().value_or(0));
       },
       [core](qint32 index) -> lns::NetworkPtr {
         Query q = core->requireServer().query("SELECT id, name FROM networks ORDER BY id LIMIT 1 OFFSET ?1");
@@ -514,9 +517,7 @@ SimDatabase& SimObjectServer::database() { return core_->requireServer(); }
 
 RuntimeContext& SimObjectServer::runtimeContext() { return core_->ctx(); }
 
-QString SimObjectServer::databasePath() const {
-  return core_->db ? core_->db->path() : core_->options.databasePath;
-}
+QString SimObjectServer::databasePath() const { return core_->db ? core_->db->path() : core_->options.databasePath; }
 
 qint64 SimObjectServer::createNetwork(const QString& name) {
   SimDatabase& db = core_->requireServer();
@@ -571,8 +572,9 @@ qint64 insertDevice(SimDatabase& db, const NewDevice& d) {
     if (programId.isEmpty())
       programId = *tplProgram;
     else if (!tplProgram->isEmpty() && programId != *tplProgram)
-      throw lns::LnsError(lns::kErrInvalidValue, QStringLiteral("The program identifier %1 is not the template's (%2)")
-                                                     .arg(programId, *tplProgram));
+      throw lns::LnsError(
+          lns::kErrInvalidValue,
+          QStringLiteral("The program identifier %1 is not the template's (%2)").arg(programId, *tplProgram));
   }
   if (!isHexText(programId, 16))
     throw lns::LnsError(lns::kErrInvalidValue,
@@ -585,11 +587,15 @@ qint64 insertDevice(SimDatabase& db, const NewDevice& d) {
   qint32 handle = 0;
   if (d.handle) {
     handle = *d.handle;
-    if (db.query("SELECT 1 FROM devices WHERE system_id=?1 AND handle=?2").bindAll(systemId, qint64(handle)).scalarInt())
+    if (db.query("SELECT 1 FROM devices WHERE system_id=?1 AND handle=?2")
+            .bindAll(systemId, qint64(handle))
+            .scalarInt())
       throw lns::LnsError(lns::kErrNameInUse, QStringLiteral("The handle %1 is in use in this system").arg(handle));
   } else {
-    const qint64 next =
-        db.query("SELECT coalesce(max(handle), 0) + 1 FROM devices WHERE system_id=?1").bind(1, systemId).scalarInt().value_or(1);
+    const qint64 next = db.query("SELECT coalesce(max(handle), 0) + 1 FROM devices WHERE system_id=?1")
+                            .bind(1, systemId)
+                            .scalarInt()
+                            .value_or(1);
     if (next > std::numeric_limits<qint32>::max())
       throw lns::LnsError(lns::kErrInvalidValue, QStringLiteral("No free device handle is left in this system"));
     handle = static_cast<qint32>(std::max<qint64>(next, 1));
@@ -597,7 +603,10 @@ qint64 insertDevice(SimDatabase& db, const NewDevice& d) {
 
   QString neuron = d.neuronId.toUpper();
   auto neuronTaken = [&](const QString& id) {
-    return db.query("SELECT 1 FROM devices WHERE system_id=?1 AND neuron_id=?2").bindAll(systemId, id).scalarInt().has_value();
+    return db.query("SELECT 1 FROM devices WHERE system_id=?1 AND neuron_id=?2")
+        .bindAll(systemId, id)
+        .scalarInt()
+        .has_value();
   };
   if (neuron.isEmpty()) {
     // A made-up Neuron ID: family 05, the system and the handle, stepping on when taken.
@@ -647,7 +656,8 @@ QList<qint64> SimObjectServer::createDevices(const QList<NewDevice>& devices) {
 void SimObjectServer::setMgmtMode(qint64 systemId, qint32 mode) {
   SimDatabase& db = core_->requireServer();
   if (mode != 0 && mode != 1)
-    throw lns::LnsError(lns::kErrInvalidValue, QStringLiteral("Management mode %1 is neither 0 (on-net) nor 1 (off-net)").arg(mode));
+    throw lns::LnsError(lns::kErrInvalidValue,
+                        QStringLiteral("Management mode %1 is neither 0 (on-net) nor 1 (off-net)").arg(mode));
   SimDatabase::Transaction tx(db);
   db.query("UPDATE systems SET mgmt_mode=?1 WHERE id=?2").bindAll(qint64(mode), systemId).run();
   if (db.changes() == 0)

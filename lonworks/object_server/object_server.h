@@ -40,17 +40,17 @@ struct ServerOptions {
   QString databasePath;          // empty: <LonWorks Path>\Database\lns.db, read at Open
   bool createIfMissing = false;  // Open creates an empty database when there is none
   bool readOnly = false;
-  int busyTimeoutMs = 5000;      // how long a change waits for another writer
+  int busyTimeoutMs = 5000;  // how long a change waits for another writer
 };
 
 // A device to add (SimObjectServer::createDevice).
 struct NewDevice {
   qint64 subsystemId = 0;
   QString name;
-  QString programId;               // 16 hexadecimal digits; empty: the template's
-  QString neuronId;                // 12 hexadecimal digits; empty: a free one is chosen
-  std::optional<qint32> handle;    // empty: the next free handle of the system
-  qint64 templateId = 0;           // the device gets a copy of the template's interface
+  QString programId;             // 16 hexadecimal digits; empty: the template's
+  QString neuronId;              // 12 hexadecimal digits; empty: a free one is chosen
+  std::optional<qint32> handle;  // empty: the next free handle of the system
+  qint64 templateId = 0;         // the device gets a copy of the template's interface
 };
 
 class SimObjectServer : public lns::ObjectServer {

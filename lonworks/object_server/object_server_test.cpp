@@ -86,9 +86,10 @@ TEST_F(ObjectServerTest, LooksUpByNameAndNumberAndNamesWhatIsMissing) {
             QStringLiteral("Object not found: Routers/RLX-Missing"));
   EXPECT_EQ(errorOf([&] { demo->object(QStringLiteral("Modem")); }, lns::kErrNotFound),
             QStringLiteral("Object not found: Routers/RLX-LonMark/Modem"));
-  EXPECT_EQ(errorOf([&] { demo->object(QStringLiteral("Internal Modem"))->NetworkVariables()->Item(QStringLiteral("nvoX")); },
-                    lns::kErrNotFound),
-            QStringLiteral("Object not found: Routers/RLX-LonMark/Internal Modem/nvoX"));
+  EXPECT_EQ(
+      errorOf([&] { demo->object(QStringLiteral("Internal Modem"))->NetworkVariables()->Item(QStringLiteral("nvoX")); },
+              lns::kErrNotFound),
+      QStringLiteral("Object not found: Routers/RLX-LonMark/Internal Modem/nvoX"));
 }
 
 TEST_F(ObjectServerTest, DevicesCarryTheirIdentityInterfaceAndOwnerChain) {
@@ -158,7 +159,10 @@ TEST_F(ObjectServerTest, ConfigurationPropertiesHoldTextAndElements) {
   EXPECT_EQ(mode->Value(), QStringLiteral("MANUAL,4,0,0,0,0,0,0,0,0,0"));
   EXPECT_EQ(mode->Element(0), mode->Value());
   // Each modem object has its own property of that name.
-  EXPECT_EQ(demo->object(QStringLiteral("External Modem #1"))->ConfigProperties()->Item(QStringLiteral("UCPT_DialMode"))->Value(),
+  EXPECT_EQ(demo->object(QStringLiteral("External Modem #1"))
+                ->ConfigProperties()
+                ->Item(QStringLiteral("UCPT_DialMode"))
+                ->Value(),
             QStringLiteral("MANUAL,0,0,0,0,0,0,0,0,0,0"));
 
   auto dial = demo->object(QStringLiteral("Directory #1"))->ConfigProperties()->Item(QStringLiteral("UCPT_DialString"));
@@ -169,14 +173,16 @@ TEST_F(ObjectServerTest, ConfigurationPropertiesHoldTextAndElements) {
   EXPECT_EQ(runtime->written.back(), QStringLiteral("UCPT_DialString[0]=say \"hi\""));
   EXPECT_EQ(runtime->accesses.back().elementCount, 16);
   EXPECT_EQ(errorOf([&] { dial->Element(16); }, lns::kErrIndexRange),
-            QStringLiteral("Element 16 is outside Routers/RLX-LonMark/Directory #1/UCPT_DialString, which has elements 0 to 15"));
+            QStringLiteral(
+                "Element 16 is outside Routers/RLX-LonMark/Directory #1/UCPT_DialString, which has elements 0 to 15"));
   errorOf([&] { dial->SetElement(-1, QStringLiteral("x")); }, lns::kErrIndexRange);
 
   // The whole array reads and writes as quoted texts, commas kept inside them.
   const QString whole = dial->Value();
   EXPECT_TRUE(whole.startsWith(QStringLiteral("\"say \\\"hi\\\"\",\"\","))) << whole.toStdString();
   EXPECT_TRUE(whole.endsWith(QStringLiteral(",\"9,5551234\""))) << whole.toStdString();
-  auto other = demo->object(QStringLiteral("Directory #2"))->ConfigProperties()->Item(QStringLiteral("UCPT_DialString"));
+  auto other =
+      demo->object(QStringLiteral("Directory #2"))->ConfigProperties()->Item(QStringLiteral("UCPT_DialString"));
   other->SetValue(whole);
   EXPECT_EQ(other->Element(0), QStringLiteral("say \"hi\""));
   EXPECT_EQ(other->Element(15), QStringLiteral("9,5551234"));
@@ -343,9 +349,14 @@ TEST_F(ObjectServerTest, TwoServersOnOneFileSeeEachOthersChanges) {
   EXPECT_EQ(view.lonMark->NeuronId(), demo->lonMark->NeuronId());
   demo->lonMark->Extensions()->Add(QStringLiteral("ZevExplicitResync"))->SetField(1, QStringLiteral("1"));
   EXPECT_EQ(view.lonMark->Extensions()->Item(QStringLiteral("ZevExplicitResync"))->Field(1), QStringLiteral("1"));
-  view.object(QStringLiteral("Device Globals"))->ConfigProperties()->Item(QStringLiteral("UCPT_RingMode"))
+  view.object(QStringLiteral("Device Globals"))
+      ->ConfigProperties()
+      ->Item(QStringLiteral("UCPT_RingMode"))
       ->SetValue(QStringLiteral("Enable,5,2000,10000"));
-  EXPECT_EQ(demo->object(QStringLiteral("Device Globals"))->ConfigProperties()->Item(QStringLiteral("UCPT_RingMode"))->Value(),
+  EXPECT_EQ(demo->object(QStringLiteral("Device Globals"))
+                ->ConfigProperties()
+                ->Item(QStringLiteral("UCPT_RingMode"))
+                ->Value(),
             QStringLiteral("Enable,5,2000,10000"));
 }
 
@@ -356,7 +367,9 @@ TEST_F(ObjectServerTest, UpdateEventRaisesChangedVariablesAtTheInterval) {
     events.append({code, value, nv ? nv->Name() : QStringLiteral("?")});
   });
   // Nothing happens before an interval is set.
-  demo->object(QStringLiteral("Internal Modem"))->NetworkVariables()->Item(QStringLiteral("nvoCnctStat1"))
+  demo->object(QStringLiteral("Internal Modem"))
+      ->NetworkVariables()
+      ->Item(QStringLiteral("nvoCnctStat1"))
       ->SetValue(QStringLiteral("TEL_OFFHOOK"));
   server->pollUpdates();
   EXPECT_TRUE(events.isEmpty());
@@ -372,10 +385,15 @@ TEST_F(ObjectServerTest, UpdateEventRaisesChangedVariablesAtTheInterval) {
   // A change by another process (its own connection) is seen.
   auto other = tree.openServer();
   DemoNetwork view(*other);
-  view.object(QStringLiteral("Internal Modem"))->NetworkVariables()->Item(QStringLiteral("nvoCnctStat1"))
+  view.object(QStringLiteral("Internal Modem"))
+      ->NetworkVariables()
+      ->Item(QStringLiteral("nvoCnctStat1"))
       ->SetValue(QStringLiteral("TEL_DIALING"));
   // Writing the value a variable already has is no change.
-  view.object(QStringLiteral("Internal Modem"))->NetworkVariables()->Item(QStringLiteral("nvoCnctStr1"))->SetValue(QString());
+  view.object(QStringLiteral("Internal Modem"))
+      ->NetworkVariables()
+      ->Item(QStringLiteral("nvoCnctStr1"))
+      ->SetValue(QString());
   server->pollUpdates();
   ASSERT_EQ(events.size(), 1);
   EXPECT_EQ(events[0], std::make_tuple(1, QStringLiteral("TEL_DIALING"), QStringLiteral("nvoCnctStat1")));
@@ -395,7 +413,9 @@ TEST_F(ObjectServerTest, UpdateEventRaisesChangedVariablesAtTheInterval) {
   // Variables of systems this server has not open raise nothing; closing stops the timer.
   demo->sys.system->Close();
   EXPECT_FALSE(server->eventTimerActive());
-  view.object(QStringLiteral("Internal Modem"))->NetworkVariables()->Item(QStringLiteral("nvoCnctStat1"))
+  view.object(QStringLiteral("Internal Modem"))
+      ->NetworkVariables()
+      ->Item(QStringLiteral("nvoCnctStat1"))
       ->SetValue(QStringLiteral("TEL_TALKING"));
   server->pollUpdates();
   EXPECT_EQ(events.size(), 2);

@@ -59,7 +59,8 @@ QHash<qint32, QString> rlxObjectNames() {
   const QString lon = lonWorksPath();
   if (lon.isEmpty())
     return names;
-  const QString file = platform::WinPath::resolve(platform::WinPath::join(lon, QStringLiteral("types\\user\\ZEV\\Zev.enu")));
+  const QString file =
+      platform::WinPath::resolve(platform::WinPath::join(lon, QStringLiteral("types\\user\\ZEV\\Zev.enu")));
   lonworks::LdrfStandInFactory factory;
   auto general = factory.createGeneral();
   auto lang = factory.createLangRsrc();

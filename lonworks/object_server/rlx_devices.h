@@ -51,8 +51,8 @@ struct RlxDevice {
   qint64 subsystemId = 0;
   QString name;
   RlxFamily family = RlxFamily::LonMark;
-  QString neuronId;                // empty: chosen
-  std::optional<qint32> handle;    // empty: the next free one
+  QString neuronId;                           // empty: chosen
+  std::optional<qint32> handle;               // empty: the next free one
   QString firmware = QStringLiteral("3.20");  // LonMark family: "nvoProductName" is "RLX-LonMark " + this
 };
 // Adds the device with its family's whole interface; returns its row.

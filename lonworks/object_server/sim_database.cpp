@@ -268,21 +268,19 @@ void SimDatabase::fail(int rc, const char* what) const {
     case SQLITE_LOCKED:
       throw databaseError(path_ + QStringLiteral(" is busy: another program is using it (") + detail + u')');
     case SQLITE_READONLY:
-    case SQLITE_PERM:
-      throw databaseError(path_ + QStringLiteral(" cannot be written: ") + detail);
+    case SQLITE_PERM: throw databaseError(path_ + QStringLiteral(" cannot be written: ") + detail);
     case SQLITE_CORRUPT:
     case SQLITE_NOTADB:
       throw databaseError(path_ + QStringLiteral(" is damaged or is not a network database: ") + detail);
     case SQLITE_CONSTRAINT:
       if (rc == SQLITE_CONSTRAINT_UNIQUE || rc == SQLITE_CONSTRAINT_PRIMARYKEY)
-        throw lns::LnsError(lns::kErrNameInUse, QStringLiteral("An item of that name exists already (") + detail + u')');
+        throw lns::LnsError(lns::kErrNameInUse,
+                            QStringLiteral("An item of that name exists already (") + detail + u')');
       break;
     case SQLITE_FULL:
     case SQLITE_IOERR:
-    case SQLITE_CANTOPEN:
-      throw databaseError(path_ + QStringLiteral(" cannot be read or written: ") + detail);
-    default:
-      break;
+    case SQLITE_CANTOPEN: throw databaseError(path_ + QStringLiteral(" cannot be read or written: ") + detail);
+    default: break;
   }
   throw databaseError(path_ + QStringLiteral(": ") + detail + QStringLiteral(" [") +
                       QString::fromUtf8(what ? what : "") + u']');
@@ -353,9 +351,10 @@ void SimDatabase::checkSchema(bool mayCreate) {
   if (appId != kApplicationId)
     throw databaseError(path_ + QStringLiteral(" is not a network database of this system"));
   if (version > kSchemaVersion)
-    throw databaseError(path_ + QStringLiteral(" was written by a newer version (schema %1; this program reads up to %2)")
-                                    .arg(version)
-                                    .arg(kSchemaVersion));
+    throw databaseError(path_ +
+                        QStringLiteral(" was written by a newer version (schema %1; this program reads up to %2)")
+                            .arg(version)
+                            .arg(kSchemaVersion));
   if (version < 1)
     throw databaseError(path_ + QStringLiteral(" has an unknown schema version %1").arg(version));
 }
@@ -372,10 +371,8 @@ void SimDatabase::createSchema() {
 void SimDatabase::ensureComponentSchema(const QString& component, int version,
                                         const std::function<void(SimDatabase&, int)>& migrate) {
   auto stored = [&] {
-    return static_cast<int>(query("SELECT version FROM schema_components WHERE name=?1")
-                                .bind(1, component)
-                                .scalarInt()
-                                .value_or(0));
+    return static_cast<int>(
+        query("SELECT version FROM schema_components WHERE name=?1").bind(1, component).scalarInt().value_or(0));
   };
   int have = stored();
   if (have == version)
@@ -389,8 +386,9 @@ void SimDatabase::ensureComponentSchema(const QString& component, int version,
   have = stored();
   if (have < version) {
     migrate(*this, have);
-    query("INSERT INTO schema_components(name, version) VALUES(?1, ?2) "
-          "ON CONFLICT(name) DO UPDATE SET version=excluded.version")
+    query(
+        "INSERT INTO schema_components(name, version) VALUES(?1, ?2) "
+        "ON CONFLICT(name) DO UPDATE SET version=excluded.version")
         .bindAll(component, qint64(version))
         .run();
   }

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <unistd.h>
 
 #include "lonworks/object_server/test_network.h"
 #include "platform/registry.h"
@@ -73,7 +73,10 @@ TEST(SimDatabase, DamagedForeignAndNewerFilesAreRefused) {
 
   // Ours, but written by a newer version.
   const QString newer = tree.env.scratch() + QStringLiteral("/newer.db");
-  { SimDatabase db(newer, creating()); db.exec("PRAGMA user_version=7"); }
+  {
+    SimDatabase db(newer, creating());
+    db.exec("PRAGMA user_version=7");
+  }
   text = errorOf([&] { SimDatabase db(newer); }, lns::kErrDatabase);
   EXPECT_TRUE(text.contains(QStringLiteral("newer version (schema 7"))) << text.toStdString();
 
@@ -126,10 +129,12 @@ TEST(SimDatabase, AnExclusivelyLockedFileIsReportedNotHung) {
   owner.query("INSERT INTO networks(name) VALUES('mine')").run();
   SimDatabase::Options o;
   o.busyTimeoutMs = 50;
-  errorOf([&] {
-    SimDatabase other(tree.databasePath(), o);
-    other.query("SELECT count(*) FROM networks").scalarInt();
-  }, lns::kErrDatabase);
+  errorOf(
+      [&] {
+        SimDatabase other(tree.databasePath(), o);
+        other.query("SELECT count(*) FROM networks").scalarInt();
+      },
+      lns::kErrDatabase);
 }
 
 TEST(SimDatabase, TwoConnectionsSeeEachOthersChanges) {

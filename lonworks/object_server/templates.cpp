@@ -22,7 +22,9 @@ class SimComponentApp : public lns::ComponentApp, public SimRow {
   qint64 rowId() const override { return id_; }
   QString Name() override { return text("SELECT name FROM component_apps WHERE id=?1"); }
   QString ProgramId() override { return text("SELECT prog_id FROM component_apps WHERE id=?1"); }
-  qint32 ObjectType() override { return static_cast<qint32>(number("SELECT object_type FROM component_apps WHERE id=?1")); }
+  qint32 ObjectType() override {
+    return static_cast<qint32>(number("SELECT object_type FROM component_apps WHERE id=?1"));
+  }
   qint32 CommandCode() override {
     return static_cast<qint32>(number("SELECT command_code FROM component_apps WHERE id=?1"));
   }
@@ -82,8 +84,8 @@ class SimComponentApps : public lns::ComponentApps {
                                    .value_or(0));
   }
   lns::ComponentAppPtr Item(qint32 index) override {
-    Query q = db().query(
-        "SELECT id, name FROM component_apps WHERE scope=?1 AND owner_id=?2 ORDER BY id LIMIT 1 OFFSET ?3");
+    Query q =
+        db().query("SELECT id, name FROM component_apps WHERE scope=?1 AND owner_id=?2 ORDER BY id LIMIT 1 OFFSET ?3");
     q.bindAll(qint64(scope_), owner_, qint64(index) - 1);
     if (index < 1 || !q.next())
       notFound(QStringLiteral("component application %1 of %2").arg(index).arg(path_));
@@ -100,7 +102,8 @@ class SimComponentApps : public lns::ComponentApps {
   lns::ComponentAppPtr Add(const QString& name, const QString& progId, qint32 objectType) override {
     SimDatabase& d = db();
     if (name.trimmed().isEmpty() || name.size() > 255)
-      throw lns::LnsError(lns::kErrInvalidValue, QStringLiteral("\"%1\" is not a valid component application name").arg(name));
+      throw lns::LnsError(lns::kErrInvalidValue,
+                          QStringLiteral("\"%1\" is not a valid component application name").arg(name));
     SimDatabase::Transaction tx(d);
     if (d.query("SELECT 1 FROM component_apps WHERE scope=?1 AND owner_id=?2 AND name=?3")
             .bindAll(qint64(scope_), owner_, name)
@@ -147,9 +150,10 @@ void importInto(SimDatabase& db, qint64 templateId, const XifInterface& xif, con
   QSet<qint32> indexes;
   for (const XifObject& o : xif.objects) {
     indexes.insert(o.index);
-    db.query("INSERT INTO lm_objects(template_id, idx, name, display_name, profile) VALUES(?1, ?2, ?3, ?3, ?4) "
-             "ON CONFLICT(template_id, idx) DO UPDATE SET name=excluded.name, display_name=excluded.display_name, "
-             "profile=excluded.profile")
+    db.query(
+          "INSERT INTO lm_objects(template_id, idx, name, display_name, profile) VALUES(?1, ?2, ?3, ?3, ?4) "
+          "ON CONFLICT(template_id, idx) DO UPDATE SET name=excluded.name, display_name=excluded.display_name, "
+          "profile=excluded.profile")
         .bindAll(templateId, qint64(o.index), o.name, qint64(o.profile))
         .run();
   }
@@ -166,22 +170,30 @@ void importInto(SimDatabase& db, qint64 templateId, const XifInterface& xif, con
     }
   }
   db.query("DELETE FROM nvs WHERE template_id=?1").bind(1, templateId).run();
-  db.query("DELETE FROM cps WHERE object_id IN (SELECT id FROM lm_objects WHERE template_id=?1)").bind(1, templateId).run();
+  db.query("DELETE FROM cps WHERE object_id IN (SELECT id FROM lm_objects WHERE template_id=?1)")
+      .bind(1, templateId)
+      .run();
   for (const XifVariable& v : xif.variables)
-    db.query("INSERT INTO nvs(template_id, object_id, nv_index, name, direction, type) "
-             "VALUES(?1, (SELECT id FROM lm_objects WHERE template_id=?1 AND idx=?2), ?3, ?4, ?5, ?6)")
+    db.query(
+          "INSERT INTO nvs(template_id, object_id, nv_index, name, direction, type) "
+          "VALUES(?1, (SELECT id FROM lm_objects WHERE template_id=?1 AND idx=?2), ?3, ?4, ?5, ?6)")
         .bindAll(templateId, qint64(v.objectIndex), qint64(v.nvIndex), v.name, qint64(v.input ? 0 : 1), v.type)
         .run();
   for (const XifProperty& p : xif.properties) {
-    db.query("INSERT INTO cps(object_id, name, element_count) "
-             "VALUES((SELECT id FROM lm_objects WHERE template_id=?1 AND idx=?2), ?3, ?4)")
+    db.query(
+          "INSERT INTO cps(object_id, name, element_count) "
+          "VALUES((SELECT id FROM lm_objects WHERE template_id=?1 AND idx=?2), ?3, ?4)")
         .bindAll(templateId, qint64(p.objectIndex), p.name, qint64(p.elementCount))
         .run();
     const qint64 cp = db.lastInsertId();
     for (qint32 i = 0; i < p.elementCount; ++i)
-      db.query("INSERT INTO cp_values(cp_id, idx, value) VALUES(?1, ?2, ?3)").bindAll(cp, qint64(i), p.defaultValue).run();
+      db.query("INSERT INTO cp_values(cp_id, idx, value) VALUES(?1, ?2, ?3)")
+          .bindAll(cp, qint64(i), p.defaultValue)
+          .run();
   }
-  db.query("UPDATE templates SET program_id=?1, xif_path=?2 WHERE id=?3").bindAll(xif.programId, path, templateId).run();
+  db.query("UPDATE templates SET program_id=?1, xif_path=?2 WHERE id=?3")
+      .bindAll(xif.programId, path, templateId)
+      .run();
   tx.commit();
 }
 
@@ -193,9 +205,11 @@ class SimDeviceTemplate : public lns::DeviceTemplate, public SimRow {
   void SetName(const QString& name) override {
     SimDatabase& db = core_->requireSystem(systemId_);
     if (name.trimmed().isEmpty() || name.size() > 255)
-      throw lns::LnsError(lns::kErrInvalidValue, QStringLiteral("\"%1\" is not a valid device template name").arg(name));
+      throw lns::LnsError(lns::kErrInvalidValue,
+                          QStringLiteral("\"%1\" is not a valid device template name").arg(name));
     SimDatabase::Transaction tx(db);
-    auto other = db.query("SELECT id FROM templates WHERE system_id=?1 AND name=?2").bindAll(systemId_, name).scalarInt();
+    auto other =
+        db.query("SELECT id FROM templates WHERE system_id=?1 AND name=?2").bindAll(systemId_, name).scalarInt();
     if (other && *other != id_)
       throw lns::LnsError(lns::kErrNameInUse, QStringLiteral("A device template named %1 exists already").arg(name));
     db.query("UPDATE templates SET name=?1 WHERE id=?2").bindAll(name, id_).run();
@@ -232,10 +246,8 @@ class SimDeviceTemplates : public lns::DeviceTemplates {
  public:
   SimDeviceTemplates(CorePtr core, qint64 systemId) : core_(std::move(core)), systemId_(systemId) {}
   qint32 Count() override {
-    return static_cast<qint32>(db().query("SELECT count(*) FROM templates WHERE system_id=?1")
-                                   .bind(1, systemId_)
-                                   .scalarInt()
-                                   .value_or(0));
+    return static_cast<qint32>(
+        db().query("SELECT count(*) FROM templates WHERE system_id=?1").bind(1, systemId_).scalarInt().value_or(0));
   }
   lns::DeviceTemplatePtr Item(qint32 index) override {
     auto id = db().query("SELECT id FROM templates WHERE system_id=?1 ORDER BY id LIMIT 1 OFFSET ?2")
@@ -255,14 +267,16 @@ class SimDeviceTemplates : public lns::DeviceTemplates {
     return make(*id);
   }
   lns::DeviceTemplatePtr ItemByName(const QString& name) override {
-    auto id = db().query("SELECT id FROM templates WHERE system_id=?1 AND name=?2").bindAll(systemId_, name).scalarInt();
+    auto id =
+        db().query("SELECT id FROM templates WHERE system_id=?1 AND name=?2").bindAll(systemId_, name).scalarInt();
     return id ? make(*id) : nullptr;
   }
   lns::DeviceTemplatePtr Add(const QString& name, qint32 flags) override {
     (void)flags;
     SimDatabase& d = db();
     if (name.trimmed().isEmpty() || name.size() > 255)
-      throw lns::LnsError(lns::kErrInvalidValue, QStringLiteral("\"%1\" is not a valid device template name").arg(name));
+      throw lns::LnsError(lns::kErrInvalidValue,
+                          QStringLiteral("\"%1\" is not a valid device template name").arg(name));
     SimDatabase::Transaction tx(d);
     if (d.query("SELECT 1 FROM templates WHERE system_id=?1 AND name=?2").bindAll(systemId_, name).scalarInt())
       throw lns::LnsError(lns::kErrNameInUse, QStringLiteral("A device template named %1 exists already").arg(name));

@@ -64,11 +64,15 @@ TEST(Xif, MalformedFilesNameTheFileTheLineAndTheReason) {
   EXPECT_TRUE(importFailure(header()).contains(QStringLiteral("declares no LonMark object")));
   EXPECT_TRUE(importFailure(header() + "OBJECT 0 \"Node 0\n").contains(QStringLiteral("not closed")));
   EXPECT_TRUE(importFailure(header() + "OBJECT x \"Node\" 0\n").contains(QStringLiteral("object index \"x\"")));
-  EXPECT_TRUE(importFailure(header() + "OBJECT 0 \"A\" 0\nOBJECT 0 \"B\" 0\n").contains(QStringLiteral("appears twice")));
-  EXPECT_TRUE(importFailure(header() + "OBJECT 0 \"A\" 0\nVAR v 1 0 SIDEWAYS T\n").contains(QStringLiteral("SIDEWAYS")));
+  EXPECT_TRUE(
+      importFailure(header() + "OBJECT 0 \"A\" 0\nOBJECT 0 \"B\" 0\n").contains(QStringLiteral("appears twice")));
+  EXPECT_TRUE(
+      importFailure(header() + "OBJECT 0 \"A\" 0\nVAR v 1 0 SIDEWAYS T\n").contains(QStringLiteral("SIDEWAYS")));
   EXPECT_TRUE(importFailure(header() + "OBJECT 0 \"A\" 0\nCP c 0 0 \"\"\n").contains(QStringLiteral("element count")));
-  EXPECT_TRUE(importFailure(header() + "OBJECT 0 \"A\" 0\nCP c 0 1 \"\"\nCP c 0 1 \"\"\n").contains(QStringLiteral("twice")));
-  EXPECT_TRUE(importFailure(header() + "OBJECT 0 \"A\" 0\nNONSENSE\n").contains(QStringLiteral("line 10: unknown line")));
+  EXPECT_TRUE(
+      importFailure(header() + "OBJECT 0 \"A\" 0\nCP c 0 1 \"\"\nCP c 0 1 \"\"\n").contains(QStringLiteral("twice")));
+  EXPECT_TRUE(
+      importFailure(header() + "OBJECT 0 \"A\" 0\nNONSENSE\n").contains(QStringLiteral("line 10: unknown line")));
   EXPECT_TRUE(importFailure(QByteArray("\0\0\0\0\0\n\n\n\n", 9)).contains(QStringLiteral("not a text file")));
 
   LonWorksTree tree;
@@ -122,7 +126,9 @@ TEST_F(TemplateTest, ImportFillsTheInterfaceAndKeepsObjectsOnReimport) {
 
   // Component applications of scope 3 and 4.
   tpl->ComponentApps()->Add(QStringLiteral("RLX_Plug"), QStringLiteral("RLX_Plug.LNSPlugInAPI"), 7);
-  internal->ComponentApps()->Add(QStringLiteral("RLX_Plug"), QStringLiteral("RLX_Plug.LNSPlugInAPI"), 28)->SetCommandCode(13);
+  internal->ComponentApps()
+      ->Add(QStringLiteral("RLX_Plug"), QStringLiteral("RLX_Plug.LNSPlugInAPI"), 28)
+      ->SetCommandCode(13);
   EXPECT_EQ(objects->Item(QStringLiteral("Device Globals"))->ComponentApps()->Count(), 0);
 
   // Importing again (as every registration does) keeps the objects and their applications.
@@ -170,8 +176,12 @@ TEST_F(TemplateTest, RlxDevicesTakeTheLanguageFilesObjectNames) {
   EXPECT_EQ(objects->Item(3)->Name(), QStringLiteral("External Modem #1"));  // not in the file: the XIF's name
   EXPECT_EQ(device->Interface()->NetworkVariables()->Item(QStringLiteral("nvoProductName"))->Value(),
             QStringLiteral("RLX-LonMark 3.10"));
-  EXPECT_EQ(sys.system->DeviceTemplates()->ItemByProgramId(rlxProgramId(RlxFamily::LonMark))
-                ->Interface()->LonMarkObjects()->Item(2)->Name(),
+  EXPECT_EQ(sys.system->DeviceTemplates()
+                ->ItemByProgramId(rlxProgramId(RlxFamily::LonMark))
+                ->Interface()
+                ->LonMarkObjects()
+                ->Item(2)
+                ->Name(),
             QStringLiteral("Modem Interne"));
   d.name = QStringLiteral("R2");
   d.firmware = QStringLiteral("3.2");

@@ -17,9 +17,7 @@ struct Failure {
 
 [[noreturn]] void failAt(int line, const QString& reason) { throw Failure{line, reason}; }
 
-bool isHex(QChar c) {
-  return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f');
-}
+bool isHex(QChar c) { return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f'); }
 
 // Splits a line into blank-separated words; a word in double quotes may hold
 // blanks and the escapes \" and \\. Quoted words keep a marker so that a
@@ -71,10 +69,9 @@ qint32 number(const Word& w, int lineNo, const char* what, qint32 low, qint32 hi
   bool ok = false;
   const qint64 v = w.quoted ? 0 : w.text.toLongLong(&ok);
   if (!ok || v < low || v > high)
-    failAt(lineNo, QStringLiteral("%1 \"%2\" is not a number from %3 to %4")
-                       .arg(QLatin1String(what), w.text)
-                       .arg(low)
-                       .arg(high));
+    failAt(
+        lineNo,
+        QStringLiteral("%1 \"%2\" is not a number from %3 to %4").arg(QLatin1String(what), w.text).arg(low).arg(high));
   return static_cast<qint32>(v);
 }
 
@@ -96,9 +93,11 @@ QString programIdFrom(const QString& line, int lineNo) {
   for (int g = 0; g < 8; ++g) {
     const qsizetype at = g * 3;
     if (!isHex(t[at]) || !isHex(t[at + 1]))
-      failAt(lineNo, QStringLiteral("the program identifier line \"%1\" does not hold eight hexadecimal groups").arg(t));
+      failAt(lineNo,
+             QStringLiteral("the program identifier line \"%1\" does not hold eight hexadecimal groups").arg(t));
     if (g < 7 && isHex(t[at + 2]))
-      failAt(lineNo, QStringLiteral("the program identifier line \"%1\" does not hold eight hexadecimal groups").arg(t));
+      failAt(lineNo,
+             QStringLiteral("the program identifier line \"%1\" does not hold eight hexadecimal groups").arg(t));
     id += t.mid(at, 2);
   }
   return id.toUpper();
@@ -164,7 +163,8 @@ XifInterface parse(const QByteArray& bytes) {
         failAt(lineNo, QStringLiteral("direction \"%1\" is neither INPUT nor OUTPUT").arg(w[4].text));
       v.type = identifier(w[5], lineNo, "type");
       if (!objectIndexes.contains(v.objectIndex))
-        failAt(lineNo, QStringLiteral("variable %1 names object %2, which is not declared").arg(v.name).arg(v.objectIndex));
+        failAt(lineNo,
+               QStringLiteral("variable %1 names object %2, which is not declared").arg(v.name).arg(v.objectIndex));
       if (nvNames.contains(v.name))
         failAt(lineNo, QStringLiteral("variable name %1 appears twice").arg(v.name));
       if (nvIndexes.contains(v.nvIndex))
@@ -181,7 +181,8 @@ XifInterface parse(const QByteArray& bytes) {
       p.elementCount = number(w[3], lineNo, "element count", 1, kMaxElementCount);
       p.defaultValue = w[4].text;
       if (!objectIndexes.contains(p.objectIndex))
-        failAt(lineNo, QStringLiteral("property %1 names object %2, which is not declared").arg(p.name).arg(p.objectIndex));
+        failAt(lineNo,
+               QStringLiteral("property %1 names object %2, which is not declared").arg(p.name).arg(p.objectIndex));
       const QString key = QString::number(p.objectIndex) + u'/' + p.name;
       if (cpKeys.contains(key))
         failAt(lineNo, QStringLiteral("property %1 appears twice on object %2").arg(p.name).arg(p.objectIndex));

@@ -19,7 +19,7 @@ class Clock;
 namespace rlxsim {
 
 struct NetworkClock {
-  qint64 nowMs = 0;     // network time, epoch milliseconds
+  qint64 nowMs = 0;  // network time, epoch milliseconds
   bool frozen = false;
   qint64 offsetMs = 0;  // while running: network time minus the process clock's wall time
 };

@@ -115,9 +115,10 @@ TEST_F(ControlToSimulator, FaultsSetInTheDatabaseReachTheControl) {
   // The control resets the data server when asked to and carries on.
   change(demo->explicitDevice, [](DeviceState& s) { s.fault = Fault::ResetOnce; });
   EXPECT_FALSE(dp::IsFailureReply(send(demo->explicitDevice, dp::PresenceProbe())));
-  EXPECT_EQ(peekState(server->runtimeContext(), *server->runtimeContext().device(lnssim::rowIdOf(demo->explicitDevice)), 0)
-                .fault,
-            Fault::None);
+  EXPECT_EQ(
+      peekState(server->runtimeContext(), *server->runtimeContext().device(lnssim::rowIdOf(demo->explicitDevice)), 0)
+          .fault,
+      Fault::None);
 }
 
 TEST_F(ControlToSimulator, ARebootedDeviceIsAwayUntilNetworkTimeBringsItBack) {

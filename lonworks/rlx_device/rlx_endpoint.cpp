@@ -1,9 +1,9 @@
 #include "rlx_endpoint.h"
 
-#include <QFile>
-#include <cstdio>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <QFile>
+#include <cstdio>
 
 #include "lonworks/rlx_device/network_clock.h"
 #include "lonworks/rlx_device/rlx_store.h"
@@ -28,7 +28,8 @@ RlxEndpoint::~RlxEndpoint() {
     logUndelivered(*deliveries_.ctx);
   } catch (const lns::LnsError& e) {
     for (const Undelivered& u : std::as_const(undelivered_))
-      std::fprintf(stderr, "RLX simulator: message \"%s\" to device # %d was not delivered and could not be logged: %s\n",
+      std::fprintf(stderr,
+                   "RLX simulator: message \"%s\" to device # %d was not delivered and could not be logged: %s\n",
                    qPrintable(u.text), int(u.deviceHandle), qPrintable(e.description()));
   }
 }
@@ -167,12 +168,9 @@ lcadatsv::DeviceStatus RlxEndpoint::checkDeviceNow(lnssim::RuntimeContext& ctx, 
   if (!familyOf(q.text(0)) || q.isNull(1))
     return lcadatsv::DeviceStatus::Ok;
   switch (faultFromName(q.text(1)).value_or(Fault::None)) {
-    case Fault::Failure:
-      return lcadatsv::DeviceStatus::Failure;
-    case Fault::ResetOnce:
-      return lcadatsv::DeviceStatus::ResetFirst;
-    default:
-      return lcadatsv::DeviceStatus::Ok;
+    case Fault::Failure: return lcadatsv::DeviceStatus::Failure;
+    case Fault::ResetOnce: return lcadatsv::DeviceStatus::ResetFirst;
+    default: return lcadatsv::DeviceStatus::Ok;
   }
 }
 
@@ -233,8 +231,8 @@ void RlxEndpoint::keepUndelivered(const lcadatsv::DeviceRequest& request, const 
 
 lcadatsv::DeviceAnswer RlxEndpoint::request(const lcadatsv::DeviceRequest& request) {
   // The message's time on the channel counts from its writing.
-  const auto arrived = request.written != std::chrono::steady_clock::time_point{} ? request.written
-                                                                                   : std::chrono::steady_clock::now();
+  const auto arrived =
+      request.written != std::chrono::steady_clock::time_point{} ? request.written : std::chrono::steady_clock::now();
   const QString text = requestLogText(request.messageCode, request.text);
   const std::lock_guard<std::mutex> lane(deliveryLane_);
   if (deliveries_.db)

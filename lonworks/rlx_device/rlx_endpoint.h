@@ -93,8 +93,8 @@ class RlxEndpoint : public lcadatsv::DeviceEndpoint {
   const platform::Clock& clock_;
   std::function<QString()> databasePath_;
   qint64 registryCheckIntervalMs_ = 100;
-  Connection checks_;      // reset, and checks while a message is under way
-  Connection deliveries_;  // request, and checks while none is
+  Connection checks_;        // reset, and checks while a message is under way
+  Connection deliveries_;    // request, and checks while none is
   std::mutex deliveryLane_;  // deliveries_ and undelivered_
   QList<Undelivered> undelivered_;
 

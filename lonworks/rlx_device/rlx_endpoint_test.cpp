@@ -120,7 +120,8 @@ TEST_F(EndpointTest, AMessageKeptOutByALockedDatabaseIsLoggedAsNotDelivered) {
   {
     lnssim::SimDatabase other(tree.databasePath());
     other.exec("BEGIN EXCLUSIVE");
-    EXPECT_EQ(request(demo->explicitDevice, hangUp, 0, lcadatsv::Service::NoResponse).kind, DeviceAnswer::Kind::Failure);
+    EXPECT_EQ(request(demo->explicitDevice, hangUp, 0, lcadatsv::Service::NoResponse).kind,
+              DeviceAnswer::Kind::Failure);
     other.exec("ROLLBACK");
   }
   replyOf(request(demo->explicitDevice, dp::PresenceProbe()));
@@ -149,8 +150,7 @@ TEST_F(EndpointTest, AnswersTheWholeCommandSetOfEitherFamily) {
   EXPECT_EQ(dp::PhonebookNumberFromReply(replyOf(request(demo->lonMark, dp::ReadEntry(9)))), "5551234");
   replyOf(request(demo->lonMark, dp::DialNumber(dp::ModemSelector::External1, "5551234")));
   clock.advance(4000);
-  EXPECT_EQ(dp::SplitReplyText(replyOf(request(demo->lonMark, dp::ModemStatus(dp::ModemSelector::External1))))[3],
-            "9");
+  EXPECT_EQ(dp::SplitReplyText(replyOf(request(demo->lonMark, dp::ModemStatus(dp::ModemSelector::External1))))[3], "9");
   // The LonMark view of the same call.
   EXPECT_EQ(demo->object("External Modem #1")->NetworkVariables()->Item("nvoCnctStat2")->Value(), "TEL_TALKING");
   EXPECT_EQ(demo->object("Directory #1")->ConfigProperties()->Item("UCPT_DialString")->Element(9), "5551234");

@@ -20,21 +20,16 @@ bool inCall(int state) {
     case tel::kRinging:
     case tel::kAnswered:
     case tel::kTalking:
-    case tel::kHold:
-      return true;
-    default:
-      return false;
+    case tel::kHold: return true;
+    default: return false;
   }
 }
 
 int reportedState(const Modem& m) {
   switch (m.presence) {
-    case Presence::NotReady:
-      return tel::kError;
-    case Presence::Absent:
-      return tel::kNull;
-    case Presence::Ready:
-      break;
+    case Presence::NotReady: return tel::kError;
+    case Presence::Absent: return tel::kNull;
+    case Presence::Ready: break;
   }
   return m.state;
 }
@@ -118,9 +113,7 @@ void phaseEnds(DeviceState& s, Modem& m, qint64 at) {
         m.redialAt = at + s.call.redialMs;
       break;
     }
-    default:
-      m.phaseEnd = 0;
-      break;
+    default: m.phaseEnd = 0; break;
   }
 }
 
@@ -156,8 +149,8 @@ QString baseOutput(const DeviceState& s, const QString& name);
 
 // --- tables --------------------------------------------------------------------
 
-constexpr const char* kSpeeds[] = {"n/a",  "1200/75", "75/1200", "0-300",            "1200", "2400",  "4800",
-                                   "7200", "9600 non-trellis", "9600", "12000", "14400", "16800", "19200"};
+constexpr const char* kSpeeds[] = {"n/a",  "1200/75",          "75/1200", "0-300", "1200",  "2400",  "4800",
+                                   "7200", "9600 non-trellis", "9600",    "12000", "14400", "16800", "19200"};
 constexpr const char* kModulations[] = {"n/a", "V.32", "V.32 bis/terbo"};
 constexpr const char* kCorrections[] = {"n/a", "", "V.42", "V.42/V.42bis", "MNP", "MNP/MNP5"};
 
@@ -192,14 +185,10 @@ QString statusText(const DeviceState& s, int modem) {
   switch (m.state) {
     case tel::kOffHook:
     case tel::kDialing:
-    case tel::kDialComplete:
-      return QStringLiteral("Dialing ") + m.number;
-    case tel::kTalking:
-      return connectionText(s);
-    case tel::kHangingUp:
-      return hangupCauseText(m.stats.lastCause);
-    default:
-      return QString();
+    case tel::kDialComplete: return QStringLiteral("Dialing ") + m.number;
+    case tel::kTalking: return connectionText(s);
+    case tel::kHangingUp: return hangupCauseText(m.stats.lastCause);
+    default: return QString();
   }
 }
 
@@ -286,9 +275,7 @@ ChannelPass passChannel(DeviceState& state, qint64 deviceId) {
 
 bool restarting(const DeviceState& state, qint64 now) { return state.awayUntil != 0 && now < state.awayUntil; }
 
-bool answers(const DeviceState& state, qint64 now) {
-  return state.fault != Fault::NoAnswer && !restarting(state, now);
-}
+bool answers(const DeviceState& state, qint64 now) { return state.fault != Fault::NoAnswer && !restarting(state, now); }
 
 std::optional<qint64> nextDue(const DeviceState& s) {
   std::optional<qint64> due;
@@ -410,8 +397,7 @@ bool setDialMode(DeviceState& s, int modem, const QString& text, qint64 now) {
     if (!ok || v < 0 || v > 65535)
       return false;
   }
-  if (kind == QLatin1String("PERPETUAL") &&
-      (fields.size() < 2 || fields[1].trimmed().toInt() >= kPhonebookEntries))
+  if (kind == QLatin1String("PERPETUAL") && (fields.size() < 2 || fields[1].trimmed().toInt() >= kPhonebookEntries))
     return false;
   fields[0] = kind;
   Modem& m = s.modems[modem];
@@ -675,8 +661,7 @@ ExplicitAnswer handleExplicit(DeviceState& s, const DeviceContext& device, const
       if (p3 != 2)
         break;
       return {false, with({s.modems[0].presence == Presence::Absent ? 0 : 1})};
-    default:
-      break;
+    default: break;
   }
   return {false, unknown};
 }
@@ -787,8 +772,7 @@ std::optional<QString> readProperty(const DeviceState& s, const QString& cp, int
   return std::nullopt;
 }
 
-void writeProperty(DeviceState& s, const QString& cp, int objectIndex, int element, const QString& value,
-                   qint64 now) {
+void writeProperty(DeviceState& s, const QString& cp, int objectIndex, int element, const QString& value, qint64 now) {
   if (s.family != Family::LonMark)
     return;
   const bool newAutoAnswer = firmwareNumber(s.firmware) >= 3.2;
@@ -880,6 +864,5 @@ std::optional<RingMode> parseRingMode(const QString& text) {
     return std::nullopt;
   return r;
 }
-
 
 }  // namespace rlxsim

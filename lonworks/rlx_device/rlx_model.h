@@ -31,13 +31,13 @@
 // no modem, an entry outside the phonebook, a number it cannot store),
 // answers the single value 255 and changes nothing.
 
-#include "lonworks/object_server/array_value.h"
 #include <QList>
 #include <QString>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <vector>
+#include "lonworks/object_server/array_value.h"
 
 #include "lonworks/rlx_device/rlx_state.h"
 
@@ -93,7 +93,7 @@ ChannelPass passChannel(DeviceState& state, qint64 deviceId);
 // A member of a ring as the ring status walk reports it.
 struct RingMember {
   int unit = 0;
-  QString neuronId;  // 12 hexadecimal digits
+  QString neuronId;     // 12 hexadecimal digits
   qint64 deviceId = 0;  // 0 for a member the network database does not know
 };
 

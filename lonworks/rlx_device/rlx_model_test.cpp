@@ -99,7 +99,7 @@ TEST(RlxCalls, OperatorHangUpCountsUserCallCancelOnceTheLineWasInUse) {
   EXPECT_EQ(b.state(Sel::Internal), "TEL_HANGINGUP");
   EXPECT_EQ(b.values(dp::ModemStatus(Sel::Internal))[3], "10");
   EXPECT_EQ(b.values(dp::ModemStatus(Sel::Internal))[4], "0");  // a modem that hangs up is still ready
-  b.send(dp::HangUp(Sel::Internal));  // already hanging up
+  b.send(dp::HangUp(Sel::Internal));                            // already hanging up
   b.wait(1000);
   EXPECT_EQ(b.state(Sel::Internal), "TEL_NOTINUSE");
   const auto st = b.stats(Sel::Internal);
@@ -143,7 +143,8 @@ TEST(RlxCalls, SettableOutcomesHangUpWithTheirCause) {
   b.s.call.connectDelayMs = 0;
   b.send(dp::DialNumber(Sel::External2, "P0041,123"));
   EXPECT_EQ(b.state(Sel::External2), "TEL_TALKING");
-  EXPECT_EQ(dp::ConnectionLine(b.values(dp::ConnectionDetails(Sel::External2))), "Connect 19200 V.32 bis/terbo MNP/MNP5");
+  EXPECT_EQ(dp::ConnectionLine(b.values(dp::ConnectionDetails(Sel::External2))),
+            "Connect 19200 V.32 bis/terbo MNP/MNP5");
 }
 
 TEST(RlxCalls, AutoAnswerOffDropsTheLineAndCountsOneUserCallCancel) {
@@ -194,7 +195,8 @@ TEST(RlxReboot, TakesTheDeviceAwayForAWhileAndBringsItBack) {
 TEST(RlxReboot, ANoAnswerFaultSilencesEverything) {
   Bench b;
   b.s.fault = Fault::NoAnswer;
-  for (const QString& r : {dp::PresenceProbe(), dp::ModemStatus(Sel::Internal), dp::ReadRingMode(), QString("00 01 99")})
+  for (const QString& r :
+       {dp::PresenceProbe(), dp::ModemStatus(Sel::Internal), dp::ReadRingMode(), QString("00 01 99")})
     EXPECT_TRUE(b.answer(r).silent) << r.toStdString();
   const DeviceState before = b.s;
   b.answer(dp::DialNumber(Sel::Internal, "1"));
@@ -228,8 +230,8 @@ TEST(RlxPhonebook, RefusesWhatItCannotStoreAndChangesNothing) {
   b.send(dp::StoreEntry(3, "123"));
   const DeviceState before = b.s;
   EXPECT_EQ(b.send(dp::StoreEntry(3, "P01234567890123456789012345678,")), "255");  // 31 characters
-  EXPECT_EQ(b.send("00 01 66 00 01 64 49 0"), "255");                             // entry 64
-  EXPECT_EQ(b.send("00 01 66 00 01 3 49 7 0"), "255");                            // a control character
+  EXPECT_EQ(b.send("00 01 66 00 01 64 49 0"), "255");                              // entry 64
+  EXPECT_EQ(b.send("00 01 66 00 01 3 49 7 0"), "255");                             // a control character
   EXPECT_EQ(b.send("00 01 66 00 02 200"), "255");
   EXPECT_EQ(b.send("00 01 66 00 02"), "255");
   EXPECT_EQ(b.s, before);
@@ -600,8 +602,9 @@ TEST(RlxChannel, LossAndJitterFollowAFixedSequencePerDevice) {
     const auto again = run(7);
     const auto other = run(8);
     auto same = [](const std::vector<ChannelPass>& a, const std::vector<ChannelPass>& b) {
-      return std::equal(a.begin(), a.end(), b.begin(),
-                        [](const ChannelPass& x, const ChannelPass& y) { return x.lost == y.lost && x.delayMs == y.delayMs; });
+      return std::equal(a.begin(), a.end(), b.begin(), [](const ChannelPass& x, const ChannelPass& y) {
+        return x.lost == y.lost && x.delayMs == y.delayMs;
+      });
     };
     EXPECT_TRUE(same(passes, again));
     EXPECT_FALSE(same(passes, other));

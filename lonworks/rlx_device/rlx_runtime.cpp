@@ -11,15 +11,13 @@ namespace {
 
 [[noreturn]] void silent(const DeviceSession& session) {
   const lnssim::DeviceIdentity& d = session.device();
-  const QString why = restarting(session.state(), session.now())
-                          ? QStringLiteral("is restarting")
-                          : QStringLiteral("does not answer");
+  const QString why =
+      restarting(session.state(), session.now()) ? QStringLiteral("is restarting") : QStringLiteral("does not answer");
   throw lns::LnsError(lns::kErrDeviceNoResponse, QStringLiteral("%1/%2 %3").arg(d.subsystemName, d.name, why));
 }
 
 QString pointText(const lnssim::PointAccess& p, const QString& value) {
-  return p.element >= 0 ? QStringLiteral("%1[%2]=%3").arg(p.name).arg(p.element).arg(value)
-                        : p.name + u'=' + value;
+  return p.element >= 0 ? QStringLiteral("%1[%2]=%3").arg(p.name).arg(p.element).arg(value) : p.name + u'=' + value;
 }
 
 bool isRlx(const lnssim::DeviceIdentity& d) { return familyOf(d.programId).has_value(); }

@@ -38,7 +38,8 @@ struct RuntimeTest : ::testing::Test {
   // An explicit message as the data server delivers it.
   QString send(const lns::AppDevicePtr& d, const QString& request) {
     DeviceSession session(server->runtimeContext(), identity(d));
-    const ExplicitAnswer a = handleExplicit(session.state(), session.context(), parseRequest(request)->body, session.now());
+    const ExplicitAnswer a =
+        handleExplicit(session.state(), session.context(), parseRequest(request)->body, session.now());
     session.commit();
     if (a.silent)
       return QStringLiteral("Message Timeout");
@@ -153,10 +154,9 @@ TEST_F(RuntimeTest, RefusedValuesAreLoggedAndNotKept) {
   EXPECT_EQ(mode->Value(), "MANUAL,0,0,0,0,0,0,0,0,0,0");
   mode->SetValue("DOD,2,5,60,3,0,0,0,0,0,0");
   cp("Directory #1", "UCPT_DialString")->SetElement(3, "9,555");
-  EXPECT_EQ(trafficTexts(demo->lonMark),
-            QStringList({"refused|External Modem #1|UCPT_DialMode=SOMETIMES",
-                         "ok|External Modem #1|UCPT_DialMode=DOD,2,5,60,3,0,0,0,0,0,0",
-                         "ok|Directory #1|UCPT_DialString[3]=9,555"}));
+  EXPECT_EQ(trafficTexts(demo->lonMark), QStringList({"refused|External Modem #1|UCPT_DialMode=SOMETIMES",
+                                                      "ok|External Modem #1|UCPT_DialMode=DOD,2,5,60,3,0,0,0,0,0,0",
+                                                      "ok|Directory #1|UCPT_DialString[3]=9,555"}));
 }
 
 TEST_F(RuntimeTest, ADeviceStartsFromWhatTheDatabaseHeldForIt) {

@@ -11,20 +11,26 @@ namespace rlxsim {
 namespace {
 
 constexpr std::pair<int, const char*> kStateNames[] = {
-    {tel::kNotInUse, "TEL_NOTINUSE"}, {tel::kOffHook, "TEL_OFFHOOK"},   {tel::kDialing, "TEL_DIALING"},
-    {tel::kDialComplete, "TEL_DIALCOMP"}, {tel::kRinging, "TEL_RINGING"}, {tel::kAnswered, "TEL_ANSWERED"},
-    {tel::kTalking, "TEL_TALKING"},   {tel::kHangingUp, "TEL_HANGINGUP"}, {tel::kHold, "TEL_HOLD"},
-    {tel::kError, "TEL_ERROR"},       {tel::kNull, "TEL_NUL"},
+    {tel::kNotInUse, "TEL_NOTINUSE"}, {tel::kOffHook, "TEL_OFFHOOK"},
+    {tel::kDialing, "TEL_DIALING"},   {tel::kDialComplete, "TEL_DIALCOMP"},
+    {tel::kRinging, "TEL_RINGING"},   {tel::kAnswered, "TEL_ANSWERED"},
+    {tel::kTalking, "TEL_TALKING"},   {tel::kHangingUp, "TEL_HANGINGUP"},
+    {tel::kHold, "TEL_HOLD"},         {tel::kError, "TEL_ERROR"},
+    {tel::kNull, "TEL_NUL"},
 };
 
-constexpr const char* kCauseTexts[] = {"Carrier Lost",          "Heartbeat Lost",
-                                       "User Call Cancel",      "Training Timeout",
-                                       "Link Training Timeout", "No Initial Dialtone",
-                                       "No Mid-String Dialtone", "Invalid Dialstring Character",
+constexpr const char* kCauseTexts[] = {"Carrier Lost",
+                                       "Heartbeat Lost",
+                                       "User Call Cancel",
+                                       "Training Timeout",
+                                       "Link Training Timeout",
+                                       "No Initial Dialtone",
+                                       "No Mid-String Dialtone",
+                                       "Invalid Dialstring Character",
                                        "DSR Lost"};
-constexpr const char* kCauseNames[] = {"carrier-lost",          "heartbeat-lost",      "user-call-cancel",
-                                       "training-timeout",      "link-training-timeout", "no-dialtone",
-                                       "no-mid-string-dialtone", "invalid-character",   "dsr-lost"};
+constexpr const char* kCauseNames[] = {"carrier-lost",           "heartbeat-lost",        "user-call-cancel",
+                                       "training-timeout",       "link-training-timeout", "no-dialtone",
+                                       "no-mid-string-dialtone", "invalid-character",     "dsr-lost"};
 constexpr const char* kModemNames[] = {"internal", "ext1", "ext2"};
 constexpr const char* kFaultNames[] = {"none", "no-answer", "failure", "reset-once"};
 constexpr const char* kPresenceNames[] = {"ready", "not-ready", "absent"};
@@ -152,16 +158,16 @@ QByteArray toJson(const DeviceState& s) {
   o["muted"] = s.inputMuted;
   o["pins"] = s.servicePinPulses;
   o["reboots"] = s.reboots;
-  o["call"] = QJsonObject{{"delay", s.call.connectDelayMs}, {"outcome", s.call.outcome},
-                          {"speed", s.call.speed},          {"modulation", s.call.modulation},
-                          {"ec", s.call.errorCorrection},   {"hangup", s.call.hangupMs},
-                          {"redial", s.call.redialMs}};
+  o["call"] =
+      QJsonObject{{"delay", s.call.connectDelayMs},  {"outcome", s.call.outcome},    {"speed", s.call.speed},
+                  {"modulation", s.call.modulation}, {"ec", s.call.errorCorrection}, {"hangup", s.call.hangupMs},
+                  {"redial", s.call.redialMs}};
   if (s.channel != Channel{})
     o["channel"] = QJsonObject{{"latency", s.channel.latencyMs},
                                {"jitter", s.channel.jitterMs},
                                {"loss", s.channel.lossPercent},
                                {"messages", s.channel.messages}};
-  o["ring"] = QJsonObject{{"on", s.ring.enabled}, {"unit", s.ring.unit}, {"delay", s.ring.delayMs},
+  o["ring"] = QJsonObject{{"on", s.ring.enabled},          {"unit", s.ring.unit},  {"delay", s.ring.delayMs},
                           {"interval", s.ring.intervalMs}, {"polls", s.ringPolls}, {"steps", s.ringSteps}};
   // Only the stored entries, by index, keep the document small.
   QJsonObject book;

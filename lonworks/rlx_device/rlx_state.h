@@ -67,7 +67,7 @@ std::optional<int> hangupCauseFromName(const QString& name);
 inline constexpr int kModemCount = 3;
 inline constexpr int kSelectors[kModemCount] = {0, 2, 3};
 std::optional<int> modemOfSelector(int selector);
-QString modemName(int modem);  // "internal", "ext1", "ext2"
+QString modemName(int modem);                           // "internal", "ext1", "ext2"
 std::optional<int> modemFromName(const QString& name);  // also "0", "2", "3"
 
 inline constexpr int kPhonebookEntries = 64;
@@ -85,11 +85,11 @@ struct Statistics {
 struct Modem {
   Presence presence = Presence::Ready;
   int state = tel::kNotInUse;
-  qint64 phaseEnd = 0;    // network time the current call phase ends; 0 when none is running
-  qint64 callStart = 0;   // when the current call was dialled
-  QString number;         // the number of the current call
-  int outcome = 0;        // how the current call ends its dialling: 0 connects, 1..9 hangs up with that cause
-  qint64 redialAt = 0;    // perpetual mode: when the modem dials its entry again; 0 when not due
+  qint64 phaseEnd = 0;   // network time the current call phase ends; 0 when none is running
+  qint64 callStart = 0;  // when the current call was dialled
+  QString number;        // the number of the current call
+  int outcome = 0;       // how the current call ends its dialling: 0 connects, 1..9 hangs up with that cause
+  qint64 redialAt = 0;   // perpetual mode: when the modem dials its entry again; 0 when not due
   bool autoAnswer = true;
   QString dialMode = QStringLiteral("MANUAL,0,0,0,0,0,0,0,0,0,0");  // as UCPT_DialMode carries it
   Statistics stats;

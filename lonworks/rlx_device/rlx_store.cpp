@@ -43,9 +43,9 @@ CREATE TABLE rlx_clock(
 }
 
 [[noreturn]] void notRlx(const lnssim::DeviceIdentity& d) {
-  throw lns::LnsError(lns::kErrInvalidValue,
-                      QStringLiteral("%1/%2 is not an RLX router (program identifier %3)")
-                          .arg(d.subsystemName, d.name, d.programId));
+  throw lns::LnsError(
+      lns::kErrInvalidValue,
+      QStringLiteral("%1/%2 is not an RLX router (program identifier %3)").arg(d.subsystemName, d.name, d.programId));
 }
 
 // The settings a device starts with: the family's, then what the database
@@ -130,8 +130,8 @@ std::optional<QByteArray> storedDoc(lnssim::SimDatabase& db, qint64 deviceId) {
   return doc->toUtf8();
 }
 
-DeviceState loadState(lnssim::SimDatabase& db, const lnssim::DeviceIdentity& d, Family family, qint64 now,
-                      bool* fresh, QByteArray* loaded) {
+DeviceState loadState(lnssim::SimDatabase& db, const lnssim::DeviceIdentity& d, Family family, qint64 now, bool* fresh,
+                      QByteArray* loaded) {
   if (const auto doc = storedDoc(db, d.rowId)) {
     if (auto s = parse(*doc); s && s->family == family) {
       if (loaded)
@@ -148,7 +148,9 @@ DeviceState loadState(lnssim::SimDatabase& db, const lnssim::DeviceIdentity& d, 
 
 }  // namespace
 
-void ensureSchema(lnssim::SimDatabase& db) { db.ensureComponentSchema(QStringLiteral("rlx_device"), kSchemaVersion, migrate); }
+void ensureSchema(lnssim::SimDatabase& db) {
+  db.ensureComponentSchema(QStringLiteral("rlx_device"), kSchemaVersion, migrate);
+}
 
 std::optional<Family> familyOf(const QString& programId) {
   const QString id = programId.toUpper();
@@ -182,8 +184,9 @@ void writeRingConfig(lnssim::SimDatabase& db, qint64 subsystemId, const RingConf
   for (const RingMember& p : c.phantoms)
     phantoms << QJsonObject{{"unit", p.unit}, {"neuron", p.neuronId}};
   const QJsonObject o{{"closed", c.closed}, {"endA", c.endA}, {"endB", c.endB}, {"phantoms", phantoms}};
-  db.query("INSERT INTO rlx_rings(subsystem_id, doc) VALUES(?1, ?2) "
-           "ON CONFLICT(subsystem_id) DO UPDATE SET doc=excluded.doc")
+  db.query(
+        "INSERT INTO rlx_rings(subsystem_id, doc) VALUES(?1, ?2) "
+        "ON CONFLICT(subsystem_id) DO UPDATE SET doc=excluded.doc")
       .bindAll(subsystemId, QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact)))
       .run();
 }
@@ -296,8 +299,8 @@ QList<qint64> dueDevices(lnssim::SimDatabase& db, qint64 now) {
 QList<TrafficEntry> traffic(lnssim::SimDatabase& db, qint64 deviceId) {
   ensureSchema(db);
   QList<TrafficEntry> out;
-  lnssim::Query q = db.query(
-      "SELECT at_ms, object, outcome, text FROM rlx_traffic WHERE device_id=?1 ORDER BY id DESC LIMIT ?2");
+  lnssim::Query q =
+      db.query("SELECT at_ms, object, outcome, text FROM rlx_traffic WHERE device_id=?1 ORDER BY id DESC LIMIT ?2");
   q.bindAll(deviceId, qint64(kTrafficLogLimit));
   while (q.next())
     out.prepend(TrafficEntry{q.int64(0), q.text(1), q.text(2), q.text(3)});
@@ -311,8 +314,9 @@ void appendTraffic(lnssim::SimDatabase& db, qint64 deviceId, const TrafficEntry&
   // Trimmed now and then rather than at every line: finding the line where
   // the kept part starts walks the whole log of the device.
   if (db.lastInsertId() % 64 == 0)
-    db.query("DELETE FROM rlx_traffic WHERE device_id=?1 AND id <= "
-             "(SELECT id FROM rlx_traffic WHERE device_id=?1 ORDER BY id DESC LIMIT 1 OFFSET ?2)")
+    db.query(
+          "DELETE FROM rlx_traffic WHERE device_id=?1 AND id <= "
+          "(SELECT id FROM rlx_traffic WHERE device_id=?1 ORDER BY id DESC LIMIT 1 OFFSET ?2)")
         .bindAll(deviceId, qint64(kTrafficLogLimit))
         .run();
 }

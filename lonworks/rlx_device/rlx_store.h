@@ -37,8 +37,8 @@ std::optional<Family> familyOf(const QString& programId);
 // The ring of a subsystem as set up with lnsdb.
 struct RingConfig {
   bool closed = true;
-  QString endA, endB;           // Neuron IDs of the ends of an open ring
-  QList<RingMember> phantoms;   // members the network database does not hold
+  QString endA, endB;          // Neuron IDs of the ends of an open ring
+  QList<RingMember> phantoms;  // members the network database does not hold
 };
 RingConfig readRingConfig(lnssim::SimDatabase& db, qint64 subsystemId);
 void writeRingConfig(lnssim::SimDatabase& db, qint64 subsystemId, const RingConfig& config);

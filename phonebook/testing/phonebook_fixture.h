@@ -23,8 +23,8 @@ class FaultyRuntime : public lnssim::StoredValueRuntime {
  public:
   void writeCp(lnssim::RuntimeContext&, const lnssim::PointAccess& cp, const QString& value) override {
     if (failWrites.contains(cp.element))
-      throw lns::LnsError(lns::kErrDeviceNoResponse, QStringLiteral("The device did not answer writing element %1")
-                                                         .arg(cp.element));
+      throw lns::LnsError(lns::kErrDeviceNoResponse,
+                          QStringLiteral("The device did not answer writing element %1").arg(cp.element));
     written << QStringLiteral("%1[%2]=%3").arg(cp.name).arg(cp.element).arg(value);
   }
   QString readCp(lnssim::RuntimeContext&, const lnssim::PointAccess& cp) override {

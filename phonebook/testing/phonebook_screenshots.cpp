@@ -26,10 +26,8 @@ struct Entry {
   const char* description;
 };
 const Entry kEntries[] = {
-    {0, "9,18005550100", "Head office, Zürich"},
-    {1, "5551234", "Depot North"},
-    {3, "P9,5550199", "Pumping station 3 (pulse line)"},
-    {4, "(555) 010-4477", "Night line"},
+    {0, "9,18005550100", "Head office, Zürich"},         {1, "5551234", "Depot North"},
+    {3, "P9,5550199", "Pumping station 3 (pulse line)"}, {4, "(555) 010-4477", "Night line"},
     {7, "9W*70,5553300", "Substation \"East\""},
 };
 

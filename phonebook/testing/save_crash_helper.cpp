@@ -52,7 +52,9 @@ class PausingRecords : public lns::ExtensionRecords {
   lns::ExtensionRecordPtr Item(qint32 index) override { return wrap(inner_->Item(index)); }
 
  private:
-  static lns::ExtensionRecordPtr wrap(lns::ExtensionRecordPtr r) { return std::make_shared<PausingRecord>(std::move(r)); }
+  static lns::ExtensionRecordPtr wrap(lns::ExtensionRecordPtr r) {
+    return std::make_shared<PausingRecord>(std::move(r));
+  }
   std::shared_ptr<lns::ExtensionRecords> inner_;
 };
 

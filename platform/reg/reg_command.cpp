@@ -147,7 +147,9 @@ int add(const KeyRef& k, const Options& o, RegIo& io) {
   }
   const QString name = o.valueName.value_or(QString());
   if (!o.force && Registry::value(k.hive, k.path, name)) {
-    if (!confirm(io, QStringLiteral("Value %1 exists, overwrite").arg(name.isEmpty() ? QStringLiteral("(Default)") : name))) {
+    if (!confirm(
+            io,
+            QStringLiteral("Value %1 exists, overwrite").arg(name.isEmpty() ? QStringLiteral("(Default)") : name))) {
       io.out << "The operation was canceled by the user.\n";
       return 0;
     }
@@ -155,8 +157,8 @@ int add(const KeyRef& k, const Options& o, RegIo& io) {
   if (type == RegType::DWord) {
     bool ok = false;
     const QString d = o.data.value_or(QStringLiteral("0"));
-    const qlonglong n = d.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? d.mid(2).toLongLong(&ok, 16)
-                                                                                : d.toLongLong(&ok, 10);
+    const qlonglong n =
+        d.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? d.mid(2).toLongLong(&ok, 16) : d.toLongLong(&ok, 10);
     if (!ok || n < 0 || n > 0xFFFFFFFFLL) {
       io.err << "ERROR: Invalid syntax.\nType \"REG ADD /?\" for usage.\n";
       return 1;

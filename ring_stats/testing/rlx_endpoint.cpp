@@ -145,8 +145,7 @@ std::vector<std::uint8_t> RlxEndpoint::ringStatus(std::int32_t dataServer, Devic
       if (self >= 0 && device.next < n)
         return entry((self + device.next++) % n, false);
       return {1, 55, 0, 0, 255, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    default:
-      return {1, 55, 0};
+    default: return {1, 55, 0};
   }
 }
 
@@ -167,8 +166,7 @@ DeviceAnswer RlxEndpoint::request(const lcadatsv::DeviceRequest& request) {
   const std::uint8_t command = at(1);
   RlxState& s = device.state;
   switch (command) {
-    case 55:
-      return DeviceAnswer::reply(ringStatus(request.dataServer, device, at(3)));
+    case 55: return DeviceAnswer::reply(ringStatus(request.dataServer, device, at(3)));
     case 72:
       if (!s.hasRingMode)
         return DeviceAnswer::reply({2});
@@ -196,8 +194,7 @@ DeviceAnswer RlxEndpoint::request(const lcadatsv::DeviceRequest& request) {
         reply.push_back(v);
       return DeviceAnswer::reply(reply);
     }
-    default:
-      return DeviceAnswer::reply({1, command, 0});
+    default: return DeviceAnswer::reply({1, command, 0});
   }
 }
 

@@ -60,7 +60,7 @@ struct RingLayout {
   int openAfter = -1;               // -1: closed; k: the link from member k to the next is broken
   bool counters = true;             // an open ring's members count the hops from the break
   std::uint8_t fallbackUnit = 0;
-  int runningPolls = 0;             // polls answered "test running" after each start
+  int runningPolls = 0;  // polls answered "test running" after each start
 };
 
 class RlxEndpoint : public lcadatsv::DeviceEndpoint {

@@ -56,10 +56,8 @@ bool Acts(QAccessible::Role role) {
     case QAccessible::Slider:
     case QAccessible::Link:
     case QAccessible::MenuItem:
-    case QAccessible::PageTab:
-      return true;
-    default:
-      return false;
+    case QAccessible::PageTab: return true;
+    default: return false;
   }
 }
 
@@ -121,7 +119,8 @@ class Audit {
     // that stands first on the screen.
     QList<QWidget*> chain;
     for (QWidget* w = window_->nextInFocusChain(); w && w != window_ && chain.size() < 500; w = w->nextInFocusChain()) {
-      if (!w->isVisibleTo(window_) || !w->isEnabled() || !(w->focusPolicy() & Qt::TabFocus) || !window_->isAncestorOf(w))
+      if (!w->isVisibleTo(window_) || !w->isEnabled() || !(w->focusPolicy() & Qt::TabFocus) ||
+          !window_->isAncestorOf(w))
         continue;
       // The edit field of an editable combo box takes the focus for it.
       QWidget* control = qobject_cast<QComboBox*>(w->parentWidget()) ? w->parentWidget() : w;
@@ -156,8 +155,8 @@ class Accessibility : public ExplicitWindowTest {
     window->show();
     QCoreApplication::processEvents();
     const Audit audit(window);
-    EXPECT_TRUE(audit.problems.isEmpty()) << NameOf(window).toStdString() << ":\n  "
-                                          << audit.problems.join(QStringLiteral("\n  ")).toStdString();
+    EXPECT_TRUE(audit.problems.isEmpty())
+        << NameOf(window).toStdString() << ":\n  " << audit.problems.join(QStringLiteral("\n  ")).toStdString();
     audited << NameOf(window);
   }
   // Opens a modal window through its command and audits it while it is shown.

@@ -230,9 +230,10 @@ std::vector<Operation> Operations() {
     op.act = [](MatrixFixture& fx) { W(fx)->SubMenuReboot->trigger(); };
     // The loop re-sends auto answer as the window shows it until the device
     // answers, at most 500 times; a router that never answers is reported.
-    const QList<Box> notBack = {{"The RLX did not come back within 3 minutes of the Soft Reboot. Check the router, "
-                                 "then open it again.",
-                                 "Error!"}};
+    const QList<Box> notBack = {
+        {"The RLX did not come back within 3 minutes of the Soft Reboot. Check the router, "
+         "then open it again.",
+         "Error!"}};
     op.silent = {notBack, {}};
     op.failing = {notBack, {}};
     op.check = [](MatrixFixture& fx, DeviceFault f) {

@@ -32,24 +32,18 @@ enum class DeviceFault {
 
 inline const char* FaultName(DeviceFault f) {
   switch (f) {
-    case DeviceFault::Silent:
-      return "Silent";
-    case DeviceFault::DataServerFails:
-      return "DataServerFails";
-    case DeviceFault::ResetFirst:
-      return "ResetFirst";
+    case DeviceFault::Silent: return "Silent";
+    case DeviceFault::DataServerFails: return "DataServerFails";
+    case DeviceFault::ResetFirst: return "ResetFirst";
   }
   return "?";
 }
 
 inline rlxsim::Fault SimFault(DeviceFault f) {
   switch (f) {
-    case DeviceFault::Silent:
-      return rlxsim::Fault::NoAnswer;
-    case DeviceFault::DataServerFails:
-      return rlxsim::Fault::Failure;
-    case DeviceFault::ResetFirst:
-      return rlxsim::Fault::ResetOnce;
+    case DeviceFault::Silent: return rlxsim::Fault::NoAnswer;
+    case DeviceFault::DataServerFails: return rlxsim::Fault::Failure;
+    case DeviceFault::ResetFirst: return rlxsim::Fault::ResetOnce;
   }
   return rlxsim::Fault::None;
 }

@@ -51,7 +51,7 @@ std::shared_ptr<lns::ExtensionRecords> FakeDevice::Extensions() { Missing(QStrin
 
 FakeSubsystem::FakeSubsystem(FakeLogPtr log, QString name)
     : devices(std::make_shared<FakeCollection<lns::AppDevice>>(std::move(log),
-                                                                QStringLiteral("AppDevices(") + name + u')')),
+                                                               QStringLiteral("AppDevices(") + name + u')')),
       name_(std::move(name)) {}
 
 FakeSystem::FakeSystem(FakeLogPtr log, QString name)
@@ -140,8 +140,7 @@ std::shared_ptr<FakeNetwork> FakeLns::addNetwork(const QString& name) {
   return network;
 }
 
-std::shared_ptr<FakeSubsystem> FakeLns::addSubsystem(const std::shared_ptr<FakeNetwork>& network,
-                                                     const QString& name) {
+std::shared_ptr<FakeSubsystem> FakeLns::addSubsystem(const std::shared_ptr<FakeNetwork>& network, const QString& name) {
   auto subsystem = std::make_shared<FakeSubsystem>(log, name);
   std::static_pointer_cast<FakeSystem>(network->systems->items.first())->subsystems->items << subsystem;
   return subsystem;
@@ -149,7 +148,8 @@ std::shared_ptr<FakeSubsystem> FakeLns::addSubsystem(const std::shared_ptr<FakeN
 
 std::shared_ptr<FakeDevice> FakeLns::addDevice(const std::shared_ptr<FakeSubsystem>& subsystem, const QString& name,
                                                const QString& programId, const QStringList& objectNames) {
-  auto device = std::make_shared<FakeDevice>(log, name, programId, static_cast<qint32>(subsystem->devices->items.size()) + 1);
+  auto device =
+      std::make_shared<FakeDevice>(log, name, programId, static_cast<qint32>(subsystem->devices->items.size()) + 1);
   device->subsystem = subsystem;
   qint32 index = 0;
   for (const QString& objectName : objectNames) {
@@ -166,7 +166,7 @@ void FakeLns::addInterface(const QString& name) {
 }
 
 QStringList FakeLns::LonMarkObjectNames() {
-  return {QStringLiteral("Node Object"),     QStringLiteral("Internal Modem"), QStringLiteral("External Modem #1"),
+  return {QStringLiteral("Node Object"),       QStringLiteral("Internal Modem"), QStringLiteral("External Modem #1"),
           QStringLiteral("External Modem #2"), QStringLiteral("Directory #1"),   QStringLiteral("Directory #2"),
           QStringLiteral("Device Globals")};
 }

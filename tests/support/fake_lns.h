@@ -83,7 +83,8 @@ class FakeConfigProperty : public lns::ConfigProperty {
 
 class FakeLonMarkObject : public lns::LonMarkObject {
  public:
-  FakeLonMarkObject(FakeLogPtr log, QString name, qint32 index) : log_(std::move(log)), name_(std::move(name)), index_(index) {}
+  FakeLonMarkObject(FakeLogPtr log, QString name, qint32 index)
+      : log_(std::move(log)), name_(std::move(name)), index_(index) {}
   QString DisplayName() override { return name_; }
   QString Name() override;
   qint32 Index() override { return index_; }

@@ -26,8 +26,8 @@ class FakeWindow : public PlugInWindow {
  public:
   FakeWindow(WindowId id, BorderStyle border, lns::ObjectServerPtr server = nullptr)
       : id_(id), border_(border), server_(std::move(server)), widget_(new QWidget) {
-    widget_->setObjectName(id == WindowId::fMain ? QStringLiteral("fMain")
-                          : id == WindowId::fMainExplicit ? QStringLiteral("fMainExplicit")
+    widget_->setObjectName(id == WindowId::fMain           ? QStringLiteral("fMain")
+                           : id == WindowId::fMainExplicit ? QStringLiteral("fMainExplicit")
                                                            : QStringLiteral("fPhoneBook"));
   }
   ~FakeWindow() override {
@@ -46,8 +46,8 @@ class FakeWindow : public PlugInWindow {
       onOpen();
   }
   void ProcessLonMarkObjectCommand(lns::LonMarkObjectPtr object, PlugInCommand& command) override {
-    opens.push_back({QStringLiteral("ProcessLonMarkObjectCommand"), object->Name(), &command,
-                     MMain.CurrentMainWindow, MMain.ExplicitFamily});
+    opens.push_back({QStringLiteral("ProcessLonMarkObjectCommand"), object->Name(), &command, MMain.CurrentMainWindow,
+                     MMain.ExplicitFamily});
     if (onOpen)
       onOpen();
   }

@@ -25,8 +25,7 @@ class PlugInFixture : public ::testing::Test {
     MMain = MMainState{};
     ldrf::setFactory(&ldrf_);
     lonworks_ = env_.makeLonWorksTree();
-    WriteLanguageFile(
-        "9=Internal Modem\n10=External Modem #1\n7=External Modem #2\n8=Directory\n96=Directory #1\n");
+    WriteLanguageFile("9=Internal Modem\n10=External Modem #1\n7=External Modem #2\n8=Directory\n96=Directory #1\n");
     windows_ = std::make_unique<FakeWindows>(lns_.server);
   }
   void TearDown() override {

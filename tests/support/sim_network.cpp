@@ -82,7 +82,8 @@ class ScriptedEndpoint : public lcadatsv::DeviceEndpoint {
       if (it != scripts_.end())
         script = it->second;
     }
-    lcadatsv::DeviceAnswer answer = script ? lcadatsv::DeviceAnswer{script->kind, script->bytes} : inner_->request(request);
+    lcadatsv::DeviceAnswer answer =
+        script ? lcadatsv::DeviceAnswer{script->kind, script->bytes} : inner_->request(request);
     // Only a request that waits for its reply waits out a silent device; the
     // data server completes a no-response request at once, and a silence left
     // behind by one would cut short the next call's wait.

@@ -91,7 +91,8 @@ class SimNetwork {
   lns::AppDevicePtr explicitDevice() const { return device(QString::fromLatin1(kExplicitDevice)); }
   lns::LonMarkObjectPtr lonMarkObject(const QString& name) const;
   // Adds an RLX router to "Routers" (firmware: the LonMark family's version).
-  lns::AppDevicePtr addDevice(const QString& name, bool explicitFamily, const QString& firmware = QStringLiteral("3.20"));
+  lns::AppDevicePtr addDevice(const QString& name, bool explicitFamily,
+                              const QString& firmware = QStringLiteral("3.20"));
 
   // --- the simulated devices ---------------------------------------------------
   rlxsim::DeviceState state(const lns::AppDevicePtr& device);

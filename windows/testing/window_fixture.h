@@ -21,9 +21,9 @@
 #include "tests/support/qt_printers.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/sim_network.h"
+#include "window_support/small_windows.h"
 #include "windows/fmain.h"
 #include "windows/fmain_explicit.h"
-#include "window_support/small_windows.h"
 #include "windows/waits.h"
 
 namespace window_testing {

@@ -123,8 +123,8 @@ int main(int argc, char** argv) {
   // A call placed from the explicit window: a phonebook entry chosen and
   // dialled, followed by the status poll to the connection.
   auto records = explicitDevice->Extensions();
-  const std::pair<const char*, const char*> book[] = {{"5551234", "Head office"}, {"9,5559876", "Warehouse"},
-                                                      {"P0041223456789", ""}};
+  const std::pair<const char*, const char*> book[] = {
+      {"5551234", "Head office"}, {"9,5559876", "Warehouse"}, {"P0041223456789", ""}};
   for (int i = 0; i < 3; ++i) {
     auto r = records->Item(QStringLiteral("ZevExplicitPhonebook") + QString::number(i));
     r->SetField(1, QString::fromLatin1(book[i].first));

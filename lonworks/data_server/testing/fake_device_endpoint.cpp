@@ -111,13 +111,10 @@ DeviceAnswer FakeDeviceEndpoint::request(const lcadatsv::DeviceRequest& request)
   if (it == devices_.end())
     return DeviceAnswer::failure();
   switch (it->second.fault) {
-    case Fault::Silent:
-      return DeviceAnswer::noAnswer();
+    case Fault::Silent: return DeviceAnswer::noAnswer();
     case Fault::Failure:
-    case Fault::OpenFailure:
-      return DeviceAnswer::failure();
-    case Fault::None:
-      break;
+    case Fault::OpenFailure: return DeviceAnswer::failure();
+    case Fault::None: break;
   }
   return DeviceAnswer::reply(it->second.reply);
 }

@@ -21,9 +21,9 @@ class FakeDeviceEndpoint : public lcadatsv::DeviceEndpoint {
  public:
   enum class Fault {
     None,
-    Silent,        // requests get no answer
-    Failure,       // requests fail to be delivered
-    OpenFailure,   // points cannot be opened on the device
+    Silent,       // requests get no answer
+    Failure,      // requests fail to be delivered
+    OpenFailure,  // points cannot be opened on the device
   };
 
   struct Received {
