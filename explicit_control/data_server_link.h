@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "lonworks/data_server/lcadatsv_abi.h"
+#include "explicit_control/lcadatsv_abi.h"
 
 namespace zev {
 

@@ -6,7 +6,7 @@
 #include <map>
 #include <mutex>
 
-#include "lonworks/data_server/lcadatsv_abi.h"
+#include "explicit_control/lcadatsv_abi.h"
 
 namespace fake_lcadatsv {
 

@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "lonworks/data_server/lcadatsv_abi.h"
+#include "explicit_control/lcadatsv_abi.h"
 
 namespace fake_lcadatsv {
 

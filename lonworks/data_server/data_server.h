@@ -56,8 +56,8 @@
 #include <unordered_map>
 #include <utility>
 
+#include "explicit_control/lcadatsv_abi.h"
 #include "lonworks/data_server/device_endpoint.h"
-#include "lonworks/data_server/lcadatsv_abi.h"
 
 namespace lcadatsv {
 

@@ -5,9 +5,9 @@
 
 #include <mutex>
 
+#include "explicit_control/lcadatsv_abi.h"
 #include "lonworks/data_server/data_server.h"
 #include "lonworks/data_server/device_endpoint.h"
-#include "lonworks/data_server/lcadatsv_abi.h"
 
 namespace lcadatsv {
 

@@ -7,7 +7,7 @@
 
 #include <cstring>
 
-#include "lonworks/data_server/lcadatsv_abi.h"
+#include "explicit_control/lcadatsv_abi.h"
 #include "lonworks/data_server/testing/callback_recorder.h"
 
 using lcadatsv_testing::CallbackRecorder;
