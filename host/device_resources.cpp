@@ -8,6 +8,7 @@
 #include "host/ldrf.h"
 #include "host/mmain.h"
 #include "host/registration.h"
+#include "platform/safe_file.h"
 #include "platform/ui_services.h"
 #include "platform/win_path.h"
 
@@ -20,6 +21,8 @@ namespace {
 const QStringList kXifNames = {QStringLiteral("Rlxtlc32"), QStringLiteral("Rlxtlc20")};
 const QStringList kResourceFiles = {QStringLiteral("Zev.enu"), QStringLiteral("Zev.fmt"), QStringLiteral("Zev.fpt"),
                                     QStringLiteral("Zev.typ")};
+// Resource and interface files are a few KiB; anything this large is not one.
+constexpr qint64 kMaxResourceFileBytes = 16 * 1024 * 1024;
 
 void errorBox(const QString& description) {
   platform::ui().beep();
@@ -35,15 +38,8 @@ void copyAndReport(const QString& source, const QString& target) {
     // The target folder belongs to the LonWorks tree; make it if an
     // incomplete tree lacks it, so the copy does not fail for that alone.
     WinPath::makeDirs(QFileInfo(to).path());
-    const QString temp = to + QStringLiteral(".rlxcopy");
-    QFile::remove(temp);
-    ok = QFile::copy(from, temp);
-    if (ok) {
-      QFile::remove(to);
-      ok = QFile::rename(temp, to);
-    }
-    if (!ok)
-      QFile::remove(temp);
+    // A copy that cannot be written whole leaves the previous file in place.
+    ok = platform::CopyFileAtomically(from, to, kMaxResourceFileBytes);
   }
   if (!ok) {
     platform::ui().beep();

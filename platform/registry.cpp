@@ -2,8 +2,10 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QVariant>
 #include <optional>
 
 namespace platform {
@@ -113,6 +115,7 @@ class Hivefile {
   }
 
   void writeValues(const QString& group, const QList<RegValue>& values) {
+    rememberBeforeChange();
     QStringList flat;
     for (const RegValue& v : values)
       flat << v.name << regTypeName(v.type) << v.data;
@@ -121,6 +124,7 @@ class Hivefile {
 
   // Makes every component of the path exist as a key.
   void ensureKeys(const QString& group) {
+    rememberBeforeChange();
     const QStringList parts = group.split(u'/', Qt::SkipEmptyParts);
     QString path;
     for (const QString& p : parts) {
@@ -141,17 +145,49 @@ class Hivefile {
     return out;
   }
 
-  void removeGroup(const QString& group) { settings_->remove(group); }
+  void removeGroup(const QString& group) {
+    rememberBeforeChange();
+    settings_->remove(group);
+  }
 
   bool commit() {
     if (!settings_ || !settings_->isWritable())
       return false;
     settings_->sync();
-    return settings_->status() == QSettings::NoError;
+    if (settings_->status() == QSettings::NoError)
+      return true;
+    undoChanges();
+    return false;
   }
 
  private:
+  void rememberBeforeChange() {
+    if (before_)
+      return;
+    before_.emplace();
+    for (const QString& k : settings_->allKeys())
+      before_->insert(k, settings_->value(k));
+  }
+
+  // A change that did not reach the disk stays pending in QSettings' cache
+  // of the file, shared by the whole process, and the next QSettings that
+  // syncs the file would write it after all: a write reported as failed
+  // would appear later. Putting every key back as it was leaves nothing but
+  // what the file already holds to be written.
+  void undoChanges() {
+    if (!before_)
+      return;
+    for (const QString& k : settings_->allKeys())
+      if (!before_->contains(k))
+        settings_->remove(k);
+    for (auto it = before_->cbegin(); it != before_->cend(); ++it)
+      if (settings_->value(it.key()) != it.value())
+        settings_->setValue(it.key(), it.value());
+    before_.reset();
+  }
+
   std::optional<QSettings> settings_;
+  std::optional<QHash<QString, QVariant>> before_;
 };
 
 int findValue(const QList<RegValue>& values, const QString& name) {

@@ -5,10 +5,10 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QMap>
-#include <QSaveFile>
 #include <QTextStream>
 #include <mutex>
 
+#include "platform/safe_file.h"
 #include "platform/win_path.h"
 
 namespace lonworks {
@@ -71,28 +71,26 @@ QString normDir(QString s) {
   return s;
 }
 
+// The catalog is shared with other makers' resources: a failed write leaves
+// the previous catalog as it was.
 bool writeCatalog(const Tables::Catalog& c) {
-  QSaveFile f(c.file);
-  if (!f.open(QIODevice::WriteOnly | QIODevice::Text))
-    return false;
-  QTextStream ts(&f);
-  ts << "LDRF-CATALOG 1\n";
+  QByteArray text = "LDRF-CATALOG 1\n";
   for (const QString& d : c.dirs)
-    ts << d << "\n";
-  ts.flush();
-  return f.commit();
+    text += d.toUtf8() + '\n';
+  return platform::WriteFileAtomically(c.file, text);
 }
 
 class General : public ldrf::LdrfGeneral {
  public:
   int OpenFile(const QString& path, int, int, int, qint32& fileHandle) override {
-    QFile f(platform::WinPath::resolve(path));
-    if (!f.open(QIODevice::ReadOnly))
+    // Only a regular file of bounded size is read: a FIFO would block the
+    // caller and a link to a device would read without end.
+    const QFileInfo info(platform::WinPath::resolve(path));
+    if (!info.exists())
       return kLdrfFileNotFound;
-    if (f.size() > kMaxResourceFile)
-      return kLdrfBadFormat;
+    const std::optional<QByteArray> data = platform::ReadRegularFile(info.filePath(), kMaxResourceFile);
     QMap<int, QString> strings;
-    if (!parseLanguage(f.readAll(), strings))
+    if (!data || !parseLanguage(*data, strings))
       return kLdrfBadFormat;
     Tables& t = tables();
     std::lock_guard<std::mutex> g(t.lock);
@@ -131,11 +129,11 @@ class Catalog : public ldrf::LdrfCatalog {
       return kLdrfFileNotFound;
     Tables::Catalog c;
     c.file = root + QStringLiteral("/ldrf.cat");
-    QFile f(c.file);
-    if (f.exists()) {
-      if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
-        return kLdrfFileNotFound;
-      const QStringList lines = QString::fromUtf8(f.read(kMaxResourceFile)).split(u'\n');
+    if (QFileInfo::exists(c.file) || QFileInfo(c.file).isSymLink()) {
+      const std::optional<QByteArray> data = platform::ReadRegularFile(c.file, kMaxResourceFile);
+      if (!data)
+        return kLdrfBadFormat;
+      const QStringList lines = QString::fromUtf8(*data).split(u'\n');
       if (lines.isEmpty() || lines.front().trimmed() != QLatin1String("LDRF-CATALOG 1"))
         return kLdrfBadFormat;
       for (int i = 1; i < lines.size(); ++i) {

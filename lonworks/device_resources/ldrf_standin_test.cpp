@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <functional>
 
 #include "tests/support/test_env.h"
 
@@ -81,6 +85,47 @@ TEST(LdrfStandIn, CatalogInMissingFolderFails) {
   auto cat = factory.createCatalog();
   qint32 value = 0, h = 0;
   EXPECT_NE(cat->OpenCatalog(env.scratch() + "/NoSuchTypes", value, h), 0);
+}
+
+// Files that are not plain files in place of the language file or the
+// catalog: a FIFO (opening it would wait for a writer for ever), a link to an
+// endless device, a folder, a file far too large. Each is refused at once.
+TEST(LdrfStandIn, SpecialFilesAreRefusedWithoutBlockingOrEndlessReading) {
+  testing_support::TestEnv env;
+  lonworks::LdrfStandInFactory factory;
+  auto general = factory.createGeneral();
+  auto catalog = factory.createCatalog();
+  const QString dir = env.scratch();
+  struct Case {
+    const char* name;
+    std::function<bool(const QString&)> make;
+  };
+  const Case cases[] = {
+      {"fifo", [](const QString& p) { return mkfifo(QFile::encodeName(p).constData(), 0600) == 0; }},
+      {"device-link", [](const QString& p) { return QFile::link("/dev/zero", p); }},
+      {"folder", [](const QString& p) { return QDir().mkpath(p); }},
+      {"oversized",
+       [](const QString& p) {
+         QFile f(p);
+         return f.open(QIODevice::WriteOnly) && f.write("LDRF-LANGUAGE 1\n") > 0 && f.resize(64 * 1024 * 1024);
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    QElapsedTimer t;
+    t.start();
+    const QString language = dir + "/" + c.name + ".enu";
+    ASSERT_TRUE(c.make(language));
+    qint32 h = 0;
+    EXPECT_NE(general->OpenFile(language, 2, 0, 0, h), 0);
+
+    const QString root = dir + "/" + c.name;
+    ASSERT_TRUE(QDir().mkpath(root));
+    ASSERT_TRUE(c.make(root + "/ldrf.cat"));
+    qint32 value = 0, handle = 0;
+    EXPECT_NE(catalog->OpenCatalog(root, value, handle), 0);
+    EXPECT_LT(t.elapsed(), 2000);
+  }
 }
 
 }  // namespace

@@ -2,9 +2,9 @@
 
 #include <QDataStream>
 #include <QFile>
-#include <QSaveFile>
 
 #include "host/lns/lns.h"
+#include "platform/safe_file.h"
 
 namespace xif32bin {
 
@@ -75,17 +75,9 @@ int Compile(const QString& inPath, const QString& outPath, QString* why) {
     *why = e.description();
     return 1;
   }
-  QSaveFile out(outPath);
-  if (!out.open(QIODevice::WriteOnly)) {
-    *why = QStringLiteral("cannot write %1: %2").arg(outPath, out.errorString());
-    return 3;
-  }
-  out.write(EncodeXfb(xif));
-  if (!out.commit()) {
-    *why = QStringLiteral("cannot write %1: %2").arg(outPath, out.errorString());
-    return 3;
-  }
-  return 0;
+  // A failed write leaves no output file (or the previous one): registration
+  // takes an existing .XFB as compiled.
+  return platform::WriteFileAtomically(outPath, EncodeXfb(xif), why) ? 0 : 3;
 }
 
 }  // namespace xif32bin
