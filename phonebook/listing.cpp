@@ -10,7 +10,9 @@
 #include <QPrinter>
 
 #include "host/cregistry.h"
+#include "host/registration.h"
 #include "phonebook/phonebook_store.h"
+#include "platform/safe_file.h"
 #include "platform/ui_services.h"
 #include "platform/win_path.h"
 
@@ -123,10 +125,13 @@ ListingTarget ResolveListingTarget() {
     return target;
   }
   // No installation directory: the program's own folder, when it can be
-  // written, rather than the root of the file system.
-  const QString program = QCoreApplication::applicationDirPath();
+  // written, rather than the root of the file system; else a folder of the
+  // user's own in the temporary folder, never a fixed name in the shared one
+  // (another local user could have planted a link there).
+  const QString program = registration::ProgramFolder();
   const QFileInfo info(program);
-  target.folder = !program.isEmpty() && info.isDir() && info.isWritable() ? program : QDir::tempPath();
+  target.folder =
+      !program.isEmpty() && info.isDir() && info.isWritable() ? program : platform::PrivateTemporaryFolder();
   return target;
 }
 
@@ -139,27 +144,32 @@ QString PrintToFile(const ListingSource& source, QWidget* owner, const QDateTime
                      owner);
     return QString();
   }
-  ListingTarget target = ResolveListingTarget();
-  QFile file(target.folder + u'/' + QLatin1String(kListingFileName));
-  bool open = file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-  if (!open && !target.fromRegistry) {
-    target.folder = QDir::tempPath();
-    file.setFileName(target.folder + u'/' + QLatin1String(kListingFileName));
-    open = file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-  }
   QByteArray text;
   for (const ListingLine& line : lines)
     text += line.text.toUtf8() + '\n';
-  if (!open || file.write(text) != text.size() || !file.flush()) {
+  ListingTarget target = ResolveListingTarget();
+  QString path = target.folder + u'/' + QLatin1String(kListingFileName);
+  // Written whole through a temporary file renamed over the old listing: a
+  // full disk leaves the previous listing, not half a new one.
+  QString why;
+  bool written = !target.folder.isEmpty() && platform::WriteFileAtomically(path, text, &why);
+  if (!written && !target.fromRegistry) {
+    const QString privateFolder = platform::PrivateTemporaryFolder(&why);
+    if (!privateFolder.isEmpty() && privateFolder != target.folder) {
+      target.folder = privateFolder;
+      path = target.folder + u'/' + QLatin1String(kListingFileName);
+      written = platform::WriteFileAtomically(path, text, &why);
+    }
+  }
+  if (!written) {
     platform::msgBox(QStringLiteral("The phonebook listing cannot be written to \"%1\": %2")
-                         .arg(QDir::toNativeSeparators(file.fileName()), file.errorString()),
+                         .arg(QDir::toNativeSeparators(path), why),
                      platform::MsgButtons::Ok, QStringLiteral("RLX_Plug"), platform::MsgIcon::None, 0, owner);
     return QString();
   }
-  file.close();
   // The shell's answer is not examined: the file stays where it is either way.
   platform::ui().openDocument(QString::fromLatin1(kListingFileName), target.folder);
-  return file.fileName();
+  return path;
 }
 
 QString ExpandTabs(const QString& text, int tabSize) {

@@ -1,14 +1,17 @@
 #include "phonebook/listing.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QPrinter>
 
 #include "host/cregistry.h"
+#include "host/registration.h"
 #include "phonebook/testing/phonebook_fixture.h"
 
 using namespace phonebook;
@@ -144,19 +147,63 @@ TEST_F(Listing, PrintToFileWritesTheSampleListingIntoTheInstallationDirectory) {
   // The next listing replaces the file.
   StoreExplicit(5, QString(), QString(), QString());
   PrintToFile(ExplicitSource(), nullptr, kNow);
-  file.seek(0);
-  EXPECT_FALSE(file.readAll().contains("Head office"));
+  QFile again(written);
+  ASSERT_TRUE(again.open(QIODevice::ReadOnly));
+  EXPECT_FALSE(again.readAll().contains("Head office"));
 }
 
 TEST_F(Listing, WithoutAnInstallationDirectoryTheFileNeverGoesToTheRoot) {
   const ListingTarget target = ResolveListingTarget();
   EXPECT_FALSE(target.fromRegistry);
   EXPECT_NE(target.folder, "/");
-  EXPECT_TRUE(target.folder == QCoreApplication::applicationDirPath() || target.folder == QDir::tempPath());
+  EXPECT_TRUE(target.folder == QCoreApplication::applicationDirPath() || target.folder.contains("/RLX_Plug-"));
   MakeExplicitRecords();
   const QString written = PrintToFile(ExplicitSource(), nullptr, kNow);
   EXPECT_EQ(written, target.folder + "/ZEVtemp.txt");
   QFile::remove(written);
+}
+
+// No installation directory and a program folder that cannot be written:
+// the listing goes to a folder of the user's own in the temporary folder,
+// never through a link another local user planted under the listing's name
+// or under the private folder's name.
+TEST_F(Listing, WithNowhereElseTheListingGoesToAPrivateFolderNeverThroughAPlantedLink) {
+  const QString scratch = tree.env.scratch();
+  const QByteArray previousTmp = qgetenv("TMPDIR");
+  registration::SetProgramFolder(scratch + "/no/such/program/folder");
+  MakeExplicitRecords();
+  for (bool plantedFolder : {false, true}) {
+    SCOPED_TRACE(plantedFolder ? "the private folder's name taken by a link" : "links to the listing's name");
+    const QString shared = scratch + (plantedFolder ? "/tmp2" : "/tmp1");
+    ASSERT_TRUE(QDir().mkpath(shared));
+    qputenv("TMPDIR", QFile::encodeName(shared));
+    const QString victim = scratch + "/victim";
+    QFile v(victim);
+    ASSERT_TRUE(v.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    v.write("precious");
+    v.close();
+    const QString mine = QStringLiteral("%1/RLX_Plug-%2").arg(shared).arg(getuid());
+    ASSERT_TRUE(QFile::link(victim, shared + "/ZEVtemp.txt"));
+    const QString elsewhere = scratch + "/elsewhere";
+    if (plantedFolder) {
+      ASSERT_TRUE(QDir().mkpath(elsewhere));
+      ASSERT_TRUE(QFile::link(elsewhere, mine));
+    }
+    const QString written = PrintToFile(ExplicitSource(), nullptr, kNow);
+    ASSERT_FALSE(written.isEmpty()) << ui().boxTexts().join(" | ").toStdString();
+    EXPECT_TRUE(written.startsWith(mine + (plantedFolder ? "-" : "/"))) << written.toStdString();
+    EXPECT_EQ(QFileInfo(written).dir().path(), QFileInfo(written).canonicalPath());
+    EXPECT_EQ(QFileInfo(QFileInfo(written).path()).permissions() & 0x0077, 0);
+    QFile result(written);
+    ASSERT_TRUE(result.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(result.readAll().startsWith("ZEV PHONEBOOK"));
+    ASSERT_TRUE(v.open(QIODevice::ReadOnly));
+    EXPECT_EQ(v.readAll(), "precious");
+    v.close();
+    EXPECT_TRUE(QDir(elsewhere).isEmpty());
+  }
+  qputenv("TMPDIR", previousTmp);
+  registration::SetProgramFolder(QString());
 }
 
 TEST_F(Listing, AnInstallationDirectoryThatCannotBeWrittenIsReported) {

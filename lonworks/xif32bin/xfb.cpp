@@ -77,7 +77,11 @@ int Compile(const QString& inPath, const QString& outPath, QString* why) {
   }
   // A failed write leaves no output file (or the previous one): registration
   // takes an existing .XFB as compiled.
-  return platform::WriteFileAtomically(outPath, EncodeXfb(xif), why) ? 0 : 3;
+  QString reason;
+  if (platform::WriteFileAtomically(outPath, EncodeXfb(xif), &reason))
+    return 0;
+  *why = QStringLiteral("cannot write %1: %2").arg(outPath, reason);
+  return 3;
 }
 
 }  // namespace xif32bin
