@@ -20,3 +20,11 @@
 inline QString fuzzLatin1(const uint8_t* data, size_t size) {
   return QString::fromLatin1(reinterpret_cast<const char*>(data), qsizetype(size));
 }
+
+#include <QStringList>
+
+// The input cut at every separator byte into texts (Latin-1, byte for byte):
+// how a target turns one input into several arguments.
+inline QStringList fuzzFields(const uint8_t* data, size_t size, char separator = '\n') {
+  return fuzzLatin1(data, size).split(QLatin1Char(separator));
+}

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <limits>
 
 #include "host/cregistry.h"
 #include "platform/ui_services.h"
@@ -20,8 +21,10 @@ int LeadingNumber(const QString& text) {
     if (!c.isDigit() || c.unicode() > 127)
       break;
     value = value * 10 + (c.unicode() - u'0');
-    if (value > 1'000'000'000)
-      break;  // a version number this long is garbage; keep it finite
+    // A version number this long is garbage: it is read as the largest
+    // number, never as one that wrapped round to a negative one.
+    if (value > std::numeric_limits<int>::max())
+      return std::numeric_limits<int>::max();
   }
   return static_cast<int>(value);
 }

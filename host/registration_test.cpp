@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include <QDir>
 
 #include "platform/registry.h"
@@ -27,6 +29,8 @@ TEST(Version, ParsesMajorAndTwoDigitMinor) {
   EXPECT_EQ(ParseVersion("2"), std::make_pair(2, 0));
   EXPECT_EQ(ParseVersion("garbage"), std::make_pair(0, 0));
   EXPECT_EQ(ParseVersion(""), std::make_pair(0, 0));
+  // Numbers too large for an int read as the largest one, never as negative.
+  EXPECT_EQ(ParseVersion("3000000000.99999999999"), std::make_pair(INT_MAX, INT_MAX));
   EXPECT_EQ(ParseVersion("99999999999999999999.9"), ParseVersion("99999999999999999999.9"));
 }
 
