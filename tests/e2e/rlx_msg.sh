@@ -55,4 +55,9 @@ expect_code 2 "$bin/rlx-msg" "00 01 48 00"
 expect_code 2 "$bin/rlx-msg" --device Routers/RLX-Nowhere "00 01 48 00"
 expect_code 2 "$bin/rlx-msg" --device Routers/RLX-North "hello"
 expect_code 2 "$bin/rlx-msg" --device Routers/RLX-North --count 0 "00 01 48 00"
+# A message the control would send changed ("0 1 48 0" arrives as "48 0") is
+# refused before anything is opened: the network named does not exist, and
+# the message is what is reported.
+expect_code 2 "$bin/rlx-msg" --network Nowhere --device Routers/RLX-North "0 1 48 0"
+grep -qF '"0 1 48 0" cannot be sent as written' "$work/err" || { cat "$work/err" >&2; fail "bad message reported"; }
 echo "rlx-msg end to end: ok"
