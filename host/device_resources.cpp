@@ -8,6 +8,7 @@
 #include "host/ldrf.h"
 #include "host/mmain.h"
 #include "host/registration.h"
+#include "platform/data_folder.h"
 #include "platform/safe_file.h"
 #include "platform/ui_services.h"
 #include "platform/win_path.h"
@@ -100,7 +101,9 @@ bool InstallDeviceResources() {
   const QString L = LonWorksPath();
   if (L.isEmpty())
     return false;
-  const QString A = registration::ProgramFolder();
+  // The plug-in's own files: the data folder that goes with the program's
+  // folder (share/rlx-plug beside bin/).
+  const QString A = QDir::toNativeSeparators(platform::ProductDataFolder(registration::ProgramFolder()));
   const QString R = L + QStringLiteral("\\types\\user\\ZEV\\");
 
   // Resource directories, reusing folders that differ only in case.

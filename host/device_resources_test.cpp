@@ -9,6 +9,7 @@
 #include "host/mmain.h"
 #include "host/registration.h"
 #include "lonworks/device_resources/ldrf_standin.h"
+#include "platform/data_folder.h"
 #include "platform/registry.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/test_env.h"
@@ -26,14 +27,18 @@ class DeviceResources : public ::testing::Test {
  protected:
   void SetUp() override {
     ldrf::setFactory(&factory_);
-    programFolder_ = env_.scratch() + "/program";
+    // An installation: the program in bin/, its files in the data folder
+    // that goes with it (share/rlx-plug), nothing beside the program.
+    const QString programFolder = env_.scratch() + "/prefix/bin";
+    dataFolder_ = platform::ProductDataFolder(programFolder);
     const QString src = testing_support::TestEnv::sourceDir() + "/resources";
-    QDir().mkpath(programFolder_ + "/xif");
-    QDir().mkpath(programFolder_ + "/Resource");
+    QDir().mkpath(programFolder);
+    QDir().mkpath(dataFolder_ + "/xif");
+    QDir().mkpath(dataFolder_ + "/Resource");
     for (const char* f : {"xif/Rlxtlc32.xif", "xif/Rlxtlc20.xif", "Resource/Zev.enu", "Resource/Zev.fmt",
                           "Resource/Zev.fpt", "Resource/Zev.typ"})
-      ASSERT_TRUE(QFile::copy(src + "/" + f, programFolder_ + "/" + f)) << f;
-    registration::SetProgramFolder(programFolder_);
+      ASSERT_TRUE(QFile::copy(src + "/" + f, dataFolder_ + "/" + f)) << f;
+    registration::SetProgramFolder(programFolder);
   }
   void TearDown() override {
     registration::SetProgramFolder(QString());
@@ -48,7 +53,7 @@ class DeviceResources : public ::testing::Test {
 
   testing_support::TestEnv env_;
   lonworks::LdrfStandInFactory factory_;
-  QString programFolder_;
+  QString dataFolder_;
 };
 
 TEST_F(DeviceResources, InstallCopiesFilesAndRegistersTheResourceDirectory) {
@@ -58,11 +63,11 @@ TEST_F(DeviceResources, InstallCopiesFilesAndRegistersTheResourceDirectory) {
   stale.close();
   EXPECT_TRUE(device_resources::InstallDeviceResources());
   EXPECT_TRUE(scriptedUi().boxes().isEmpty()) << scriptedUi().boxTexts().join("|").toStdString();
-  EXPECT_EQ(readAll(L + "/Import/Rlxtlc32.xif"), readAll(programFolder_ + "/xif/Rlxtlc32.xif"));
-  EXPECT_EQ(readAll(L + "/Import/Rlxtlc20.xif"), readAll(programFolder_ + "/xif/Rlxtlc20.xif"));
+  EXPECT_EQ(readAll(L + "/Import/Rlxtlc32.xif"), readAll(dataFolder_ + "/xif/Rlxtlc32.xif"));
+  EXPECT_EQ(readAll(L + "/Import/Rlxtlc20.xif"), readAll(dataFolder_ + "/xif/Rlxtlc20.xif"));
   EXPECT_FALSE(QFile::exists(L + "/Import/Rlxtlc32.XFB"));
   for (const char* f : {"Zev.enu", "Zev.fmt", "Zev.fpt", "Zev.typ"})
-    EXPECT_EQ(readAll(L + "/Types/User/Zev/" + f), readAll(programFolder_ + "/Resource/" + f)) << f;
+    EXPECT_EQ(readAll(L + "/Types/User/Zev/" + f), readAll(dataFolder_ + "/Resource/" + f)) << f;
   EXPECT_EQ(catalog(L), QStringList{L + "\\types\\user\\ZEV\\"});
 
   // A second run removes and re-adds the directory rather than listing it twice.
@@ -100,11 +105,11 @@ TEST_F(DeviceResources, ObsoleteRlximDirectoryLeavesCatalogAndDisk) {
 
 TEST_F(DeviceResources, MissingExplicitXifGivesOneCopyErrorAndGoesOn) {
   const QString L = env_.makeLonWorksTree();
-  QFile::remove(programFolder_ + "/xif/Rlxtlc20.xif");
+  QFile::remove(dataFolder_ + "/xif/Rlxtlc20.xif");
   EXPECT_TRUE(device_resources::InstallDeviceResources());
   ASSERT_EQ(scriptedUi().boxes().size(), 1);
   const auto& box = scriptedUi().boxes().front();
-  EXPECT_EQ(box.text, "Unable to find file " + registration::ProgramFolder() + "\\xif\\Rlxtlc20.xif");
+  EXPECT_EQ(box.text, "Unable to find file " + dataFolder_ + "\\xif\\Rlxtlc20.xif");
   EXPECT_EQ(box.title, "File Copy Error");
   EXPECT_EQ(scriptedUi().beeps(), 1);
   EXPECT_TRUE(QFile::exists(L + "/Import/Rlxtlc32.xif"));

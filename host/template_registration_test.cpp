@@ -50,8 +50,9 @@ class TemplateRegistration : public ::testing::Test {
     ldrf::setFactory(&resources_);
     // The XIF compiler lives in the LonWorks tree's bin folder.
     setTool(testing_support::TestEnv::binDir() + "/XIF32BIN");
-    // The language file supplies the LonMark object names of the command rows.
-    registration::SetProgramFolder(testing_support::TestEnv::sourceDir() + "/resources");
+    // The language file supplies the LonMark object names of the command rows;
+    // the build tree holds it where an installation does.
+    registration::SetProgramFolder(testing_support::TestEnv::binDir());
     ASSERT_TRUE(device_resources::InstallDeviceResources());
     registration::SetProgramFolder(QString());
     scriptedUi().clear();

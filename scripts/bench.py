@@ -45,9 +45,9 @@ def process_measures(build, idle_seconds):
 set -euo pipefail
 bin="$1"; idle="$2"; work="$3"
 lon="$work/LonWorks"; mkdir -p "$lon/Import" "$lon/Types" "$lon/bin"
-"$bin/reg" add 'HKLM\SOFTWARE\LonWorks' /v 'LonWorks Path' /d "$lon" /f >/dev/null
+"$bin/rlx-reg" add 'HKLM\SOFTWARE\LonWorks' /v 'LonWorks Path' /d "$lon" /f >/dev/null
 "$bin/RLX_Plug" /regplugin
-"$bin/lnsdb" demo >/dev/null
+"$bin/rlx-lnsdb" demo >/dev/null
 t0=$(date +%s%N)
 "$bin/lns-director" --network Demo --show configure Routers/RLX-Explicit >/dev/null
 t1=$(date +%s%N)
@@ -81,9 +81,9 @@ def register_wait_cpu(build, seconds):
 set -euo pipefail
 bin="$1"; span="$2"; work="$3"
 lon="$work/LonWorks"; mkdir -p "$lon/Import" "$lon/Types" "$lon/bin"
-"$bin/reg" add 'HKLM\SOFTWARE\LonWorks' /v 'LonWorks Path' /d "$lon" /f >/dev/null
+"$bin/rlx-reg" add 'HKLM\SOFTWARE\LonWorks' /v 'LonWorks Path' /d "$lon" /f >/dev/null
 "$bin/RLX_Plug" /regplugin
-"$bin/lnsdb" demo >/dev/null
+"$bin/rlx-lnsdb" demo >/dev/null
 "$bin/lns-director" --network Demo register >/dev/null 2>&1 &
 director=$!
 pid=""
@@ -198,7 +198,7 @@ def main():
                 "Times are medians of repeated runs (Google Benchmark) unless the measure says otherwise. "
                 "Ratio is the median divided by the goal: below 1 meets it.\n\n")
         f.write(f"The rows \"at {FIELD_LATENCY_MS} ms per message\" run on a channel like the field's: every router "
-                f"takes {FIELD_LATENCY_MS} ms per message (`lnsdb set-rlx DEVICE latency {FIELD_LATENCY_MS}`) on a "
+                f"takes {FIELD_LATENCY_MS} ms per message (`rlx-lnsdb set-rlx DEVICE latency {FIELD_LATENCY_MS}`) on a "
                 "running network clock, so each message really takes that long, counted from its writing and "
                 "including the simulated router's own handling. The overhead is measured on the wall clock: "
                 "(W - N*L) / (N*L), with W the wall time of the work, N the messages the routers counted and L "

@@ -1,5 +1,6 @@
 #include "director_cli.h"
 
+#include <QCommandLineParser>
 #include <QRegularExpression>
 
 #include <limits>
@@ -74,72 +75,60 @@ ParseResult ParseCommandLine(const QStringList& args) {
     result.error = problem;
     return result;
   };
+  // Options come first; the first word that is not an option starts the
+  // actions, and everything from there on is theirs ("configure --device").
+  QCommandLineParser parser;
+  parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+  const QCommandLineOption network({QStringLiteral("n"), QStringLiteral("network")}, QString(), QStringLiteral("NAME"));
+  const QCommandLineOption networkInterface({QStringLiteral("i"), QStringLiteral("interface")}, QString(),
+                                            QStringLiteral("NAME"));
+  const QCommandLineOption show({QStringLiteral("s"), QStringLiteral("show")}, QString());
+  const QCommandLineOption hold(QStringLiteral("hold"), QString());
+  const QCommandLineOption keepGoing({QStringLiteral("k"), QStringLiteral("keep-going")}, QString());
+  const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
+  const QCommandLineOption version(QStringLiteral("version"), QString());
+  parser.addOptions({network, networkInterface, show, hold, keepGoing, help, version});
+  const bool parsed = parser.parse(QStringList{QStringLiteral("lns-director")} + args);
+  if (parser.isSet(help) || parser.isSet(version)) {
+    result.help = parser.isSet(help);
+    result.version = !result.help;
+    return result;
+  }
+  if (!parsed)
+    return fail(parser.errorText());
+  plan.setNetwork = parser.isSet(network);
+  plan.network = parser.value(network);
+  plan.setInterface = parser.isSet(networkInterface);
+  plan.interfaceName = parser.value(networkInterface);
+  plan.show = parser.isSet(show);
+  plan.hold = parser.isSet(hold);
+  plan.keepGoing = parser.isSet(keepGoing);
+
+  const QStringList words = parser.positionalArguments();
   qsizetype i = 0;
-  auto value = [&args, &i](QString* out) {
-    if (i + 1 >= args.size())
+  auto value = [&words, &i](QString* out) {
+    if (i + 1 >= words.size())
       return false;
-    *out = args.at(++i);
+    *out = words.at(++i);
     return true;
   };
-
-  // Options come first; the first word that is not an option starts the actions.
-  for (; i < args.size(); ++i) {
-    const QString& a = args.at(i);
-    if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
-      result.help = true;
-      return result;
-    }
-    if (a == QLatin1String("--version")) {
-      result.version = true;
-      return result;
-    }
-    if (a == QLatin1String("-n") || a == QLatin1String("--network")) {
-      if (!value(&plan.network))
-        return fail(QStringLiteral("%1 needs a network name").arg(a));
-      plan.setNetwork = true;
-    } else if (a.startsWith(QLatin1String("--network="))) {
-      plan.network = a.mid(10);
-      plan.setNetwork = true;
-    } else if (a == QLatin1String("-i") || a == QLatin1String("--interface")) {
-      if (!value(&plan.interfaceName))
-        return fail(QStringLiteral("%1 needs a network interface name").arg(a));
-      plan.setInterface = true;
-    } else if (a.startsWith(QLatin1String("--interface="))) {
-      plan.interfaceName = a.mid(12);
-      plan.setInterface = true;
-    } else if (a == QLatin1String("-s") || a == QLatin1String("--show")) {
-      plan.show = true;
-    } else if (a == QLatin1String("--hold")) {
-      plan.hold = true;
-    } else if (a == QLatin1String("-k") || a == QLatin1String("--keep-going")) {
-      plan.keepGoing = true;
-    } else if (a == QLatin1String("--")) {
-      ++i;
-      break;
-    } else if (a.startsWith(u'-') && a.size() > 1) {
-      return fail(QStringLiteral("unknown option %1").arg(a));
-    } else {
-      break;
-    }
-  }
-
-  for (; i < args.size(); ++i) {
-    const QString word = args.at(i);
+  for (; i < words.size(); ++i) {
+    const QString word = words.at(i);
     Action action;
     if (word == QLatin1String("configure")) {
       action.kind = Action::Kind::Configure;
       action.command = 13;
       qint16 forced = 0;
-      if (i + 1 < args.size() && args.at(i + 1) == QLatin1String("--device")) {
+      if (i + 1 < words.size() && words.at(i + 1) == QLatin1String("--device")) {
         forced = 7;
         ++i;
-      } else if (i + 1 < args.size() && args.at(i + 1) == QLatin1String("--object")) {
+      } else if (i + 1 < words.size() && words.at(i + 1) == QLatin1String("--object")) {
         forced = 28;
         ++i;
       }
-      if (i + 1 >= args.size())
+      if (i + 1 >= words.size())
         return fail(QStringLiteral("configure needs the path of a device or LonMark object"));
-      action.name = args.mid(i + 1).join(u' ');
+      action.name = words.mid(i + 1).join(u' ');
       action.objectType = forced ? forced : GuessObjectType(action.name);
       plan.actions << action;
       break;  // the path is the rest of the line

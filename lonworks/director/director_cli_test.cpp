@@ -75,6 +75,9 @@ TEST(DirectorCommandLine, MistakesAreReported) {
     EXPECT_FALSE(r.error.isEmpty()) << args.join(' ').toStdString();
   }
   EXPECT_TRUE(ParseCommandLine({"--help", "nonsense"}).help);
+  EXPECT_TRUE(ParseCommandLine({"-s", "--frobnicate", "--version"}).version);
+  // After the first action every word is the actions': an option there is none.
+  EXPECT_FALSE(ParseCommandLine({"get", "Name", "--help"}).help);
   EXPECT_TRUE(UsageText().contains("lns-director --network Demo configure Routers/RLX-LonMark/Internal Modem"));
 }
 

@@ -7,6 +7,7 @@
 
 #include "lonworks/director/director.h"
 #include "lonworks/director/director_cli.h"
+#include "rlx_build_info.h"
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
@@ -20,7 +21,7 @@ int main(int argc, char** argv) {
     return director::kExitOk;
   }
   if (parsed.version) {
-    out << "lns-director 2.10\n";
+    out << "lns-director " << RLX_PROJECT_VERSION << "\n";
     return director::kExitOk;
   }
   if (!parsed.error.isEmpty()) {

@@ -1,6 +1,7 @@
 #include "lnsdb_cli.h"
 
 #include "lnsdb_rlx_commands.h"
+#include "rlx_build_info.h"
 
 namespace lnsdb {
 
@@ -28,13 +29,15 @@ const Command* CommandRegistry::find(const QString& name) const {
 namespace {
 
 void printHelp(const CommandRegistry& registry, QTextStream& out) {
-  out << "Usage: lnsdb [--database FILE] COMMAND [ARGUMENTS]\n"
+  out << "Usage: " << kProgram
+      << " [--database FILE] COMMAND [ARGUMENTS]\n"
          "Works on the simulated LNS network database (<LonWorks Path>\\Database\\lns.db,\n"
          "or FILE). Device paths are SUBSYSTEM/DEVICE within the network given by\n"
          "--network (default: the only network, or \"Demo\").\n\nCommands:\n";
   for (const Command& c : registry.commands())
     out << "  " << c.name << (c.usage.isEmpty() ? QString() : u' ' + c.usage) << "\n      " << c.summary << "\n";
   out << "\n  help [COMMAND]   this text, or one command's usage\n"
+         "  --version        the program's version\n"
          "Exit codes: 0 done, 1 the operation failed, 2 wrong command line.\n";
 }
 
@@ -97,7 +100,7 @@ int CommandRegistry::run(const QStringList& arguments, QTextStream& out, QTextSt
       break;
     if (words[i] == QLatin1String("--database")) {
       if (i + 1 >= words.size()) {
-        err << "lnsdb: --database needs a value (FILE)\n";
+        err << kProgram << ": --database needs a value (FILE)\n";
         return kExitUsage;
       }
       database = words[i + 1];
@@ -114,14 +117,18 @@ int CommandRegistry::run(const QStringList& arguments, QTextStream& out, QTextSt
     return kExitUsage;
   }
   const QString name = words.takeFirst();
+  if (name == QLatin1String("--version")) {
+    out << kProgram << ' ' << RLX_PROJECT_VERSION << "\n";
+    return kExitOk;
+  }
   if (name == QLatin1String("help") || name == QLatin1String("--help") || name == QLatin1String("-h")) {
     if (!words.isEmpty()) {
       const Command* c = find(words.front());
       if (!c) {
-        err << "lnsdb: unknown command \"" << words.front() << "\"\n";
+        err << kProgram << ": unknown command \"" << words.front() << "\"\n";
         return kExitUsage;
       }
-      out << "Usage: lnsdb " << c->name << ' ' << c->usage << "\n" << c->summary << "\n";
+      out << "Usage: " << kProgram << ' ' << c->name << ' ' << c->usage << "\n" << c->summary << "\n";
       return kExitOk;
     }
     printHelp(*this, out);
@@ -129,11 +136,11 @@ int CommandRegistry::run(const QStringList& arguments, QTextStream& out, QTextSt
   }
   const Command* command = find(name);
   if (!command) {
-    err << "lnsdb: unknown command \"" << name << "\" (lnsdb --help lists the commands)\n";
+    err << kProgram << ": unknown command \"" << name << "\" (" << kProgram << " --help lists the commands)\n";
     return kExitUsage;
   }
   if (words.contains(QStringLiteral("--help"))) {
-    out << "Usage: lnsdb " << command->name << ' ' << command->usage << "\n" << command->summary << "\n";
+    out << "Usage: " << kProgram << ' ' << command->name << ' ' << command->usage << "\n" << command->summary << "\n";
     return kExitOk;
   }
   try {
@@ -141,11 +148,11 @@ int CommandRegistry::run(const QStringList& arguments, QTextStream& out, QTextSt
     Cli cli(out, err, database);
     return command->run(cli, args);
   } catch (const UsageError& e) {
-    err << "lnsdb " << command->name << ": " << e.message() << "\nUsage: lnsdb " << command->name << ' '
-        << command->usage << "\n";
+    err << kProgram << ' ' << command->name << ": " << e.message() << "\nUsage: " << kProgram << ' ' << command->name
+        << ' ' << command->usage << "\n";
     return kExitUsage;
   } catch (const lns::LnsError& e) {
-    err << "lnsdb " << command->name << ": " << e.description() << " (error " << e.number() << ")\n";
+    err << kProgram << ' ' << command->name << ": " << e.description() << " (error " << e.number() << ")\n";
     return kExitFailed;
   }
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The command dispatcher of lnsdb. Each command declares its name, usage,
+// The command dispatcher of rlx-lnsdb. Each command declares its name, usage,
 // options and number of arguments and gets a Cli to work with; a family of
 // commands registers itself with one function (registerObjectServerCommands,
 // and later fault injection, traffic log, ring set-ups, phonebook entries),
@@ -22,6 +22,9 @@
 namespace lnsdb {
 
 enum ExitCode { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
+
+// The name the program is installed under, as its texts give it.
+inline constexpr const char* kProgram = "rlx-lnsdb";
 
 struct Option {
   QString name;       // "--network"

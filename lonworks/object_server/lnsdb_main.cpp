@@ -1,4 +1,4 @@
-// lnsdb: the command-line tool over the simulated LNS network database.
+// rlx-lnsdb: the command-line tool over the simulated LNS network database.
 #include <QCoreApplication>
 #include <QTextStream>
 #include <cstdio>
@@ -8,7 +8,7 @@
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  QCoreApplication::setApplicationName(QStringLiteral("lnsdb"));
+  QCoreApplication::setApplicationName(QLatin1String(lnsdb::kProgram));
   QTextStream out(stdout);
   QTextStream err(stderr);
   // The RLX routers of the network answer through the device simulator.

@@ -2,6 +2,7 @@
 
 #include "lonworks/object_server/lnsdb_cli.h"
 #include "lonworks/object_server/test_network.h"
+#include "rlx_build_info.h"
 
 namespace lnsdb {
 namespace {
@@ -29,7 +30,7 @@ TEST(Lnsdb, BadCommandLinesExitWithTwoAndSayWhy) {
   r = lnsdb({"add-device", "Routers"});
   EXPECT_EQ(r.code, kExitUsage);
   EXPECT_TRUE(r.err.contains("too few arguments")) << r.err.toStdString();
-  EXPECT_TRUE(r.err.contains("Usage: lnsdb add-device")) << r.err.toStdString();
+  EXPECT_TRUE(r.err.contains("Usage: rlx-lnsdb add-device")) << r.err.toStdString();
   EXPECT_EQ(lnsdb({"add-device", "Routers", "X", "--family", "purple"}).code, kExitUsage);
   EXPECT_EQ(lnsdb({"list", "networks", "--colour"}).code, kExitUsage);
   EXPECT_EQ(lnsdb({"list", "objects"}).code, kExitUsage);
@@ -40,7 +41,10 @@ TEST(Lnsdb, BadCommandLinesExitWithTwoAndSayWhy) {
   for (const Command& c : allCommands().commands())
     EXPECT_TRUE(r.out.contains("\n  " + c.name)) << c.name.toStdString();
   EXPECT_TRUE(lnsdb({"help", "set-record"}).out.contains("DEVICEPATH NAME F1 F2 F3"));
-  EXPECT_TRUE(lnsdb({"get-cp", "--help"}).out.startsWith("Usage: lnsdb get-cp"));
+  r = lnsdb({"--database", "elsewhere.db", "--version"});
+  EXPECT_EQ(r.code, kExitOk);
+  EXPECT_EQ(r.out, "rlx-lnsdb " RLX_PROJECT_VERSION "\n");
+  EXPECT_TRUE(lnsdb({"get-cp", "--help"}).out.startsWith("Usage: rlx-lnsdb get-cp"));
   // Reading a database that is not there fails and creates nothing.
   r = lnsdb({"list", "networks"});
   EXPECT_EQ(r.code, kExitFailed);

@@ -6,6 +6,7 @@
 #include <QSet>
 
 #include "lonworks/device_resources/ldrf_standin.h"
+#include "platform/data_folder.h"
 #include "platform/registry.h"
 #include "platform/win_path.h"
 #include "sim_database.h"
@@ -39,7 +40,7 @@ QStringList xifSearchFolders() {
   if (!lon.isEmpty())
     folders << platform::WinPath::resolve(platform::WinPath::join(lon, QStringLiteral("Import")));
   if (QCoreApplication::instance())
-    folders << QCoreApplication::applicationDirPath() + QStringLiteral("/xif");
+    folders << platform::ProductDataFolder(QCoreApplication::applicationDirPath()) + QStringLiteral("/xif");
   return folders;
 }
 

@@ -24,7 +24,8 @@ QString rlxProgramId(RlxFamily family);
 QString rlxTemplateName(RlxFamily family);
 
 // Folders searched for the families' external interface files, in order:
-// the LonWorks tree's Import folder, then the xif folder beside this program.
+// the LonWorks tree's Import folder, then the xif folder of the product's
+// data folder (share/rlx-plug beside this program's folder).
 QStringList xifSearchFolders();
 // The file for a base name ("Rlxtlc32"), matched without regard to case; "" when none.
 QString findXifFile(const QString& baseName);

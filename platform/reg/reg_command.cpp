@@ -1,6 +1,7 @@
 #include "reg_command.h"
 
 #include "platform/registry.h"
+#include "rlx_build_info.h"
 
 namespace platform {
 
@@ -84,11 +85,82 @@ Options parseOptions(const QStringList& args, int from, bool allowData) {
   return o;
 }
 
+// How to ask for the usage of an operation (or of the program: no verb).
+QString usageHint(const QString& verb) {
+  return QStringLiteral("Type \"%1%2 /?\" for usage.\n")
+      .arg(QLatin1String(kRegProgram), verb.isEmpty() ? QString() : u' ' + verb.toLower());
+}
+
 int invalidSyntax(RegIo& io, const QString& verb) {
-  io.err << "ERROR: Invalid syntax.\n"
-         << "Type \"REG " << verb.toUpper() << " /?\" for usage.\n";
+  io.err << "ERROR: Invalid syntax.\n" << usageHint(verb);
   io.err.flush();
   return 1;
+}
+
+bool isHelpSwitch(const QString& arg) {
+  return arg == QLatin1String("/?") || arg == QLatin1String("-?") || arg == QLatin1String("-h") ||
+         arg == QLatin1String("--help");
+}
+
+QString programUsage() {
+  return QStringLiteral(
+             "Usage: %1 OPERATION [PARAMETERS]\n"
+             "\n"
+             "  OPERATION  query | add | delete\n"
+             "\n"
+             "The Windows reg command over RLX_Plug's registry stand-in: the machine hive\n"
+             "(HKLM) and the user hive (HKCU), kept as INI files in the folder named by\n"
+             "RLX_REGISTRY_ROOT (default ~/.config/RLX_Plug/registry).\n"
+             "\n"
+             "  %1 OPERATION /?   the usage of one operation\n"
+             "  %1 --version      the program's version\n"
+             "\n"
+             "Exit codes: 0 done, 1 failed.\n")
+      .arg(QLatin1String(kRegProgram));
+}
+
+QString operationUsage(const QString& verb) {
+  const QString keyHelp = QStringLiteral(
+      "  KEY   ROOT\\SubKey, ROOT being HKLM or HKEY_LOCAL_MACHINE, HKCU or\n"
+      "        HKEY_CURRENT_USER; names match without regard to case\n");
+  QString text;
+  if (verb == QLatin1String("query")) {
+    text = QStringLiteral(
+               "Usage: %1 query KEY [/v NAME | /ve]\n\n%2"
+               "  /v    the value NAME of KEY\n"
+               "  /ve   the key's default value (the value without a name)\n"
+               "\n"
+               "Without /v or /ve: every value of KEY in the order written, then its subkeys.\n"
+               "\n"
+               "Example:\n"
+               "  %1 query \"HKLM\\SOFTWARE\\LonWorks\" /v \"LonWorks Path\"\n")
+               .arg(QLatin1String(kRegProgram), keyHelp);
+  } else if (verb == QLatin1String("add")) {
+    text = QStringLiteral(
+               "Usage: %1 add KEY [/v NAME | /ve] [/t TYPE] [/d DATA] [/f]\n\n%2"
+               "  /v    the value NAME to write\n"
+               "  /ve   the key's default value (the value without a name)\n"
+               "  /t    REG_SZ (the default), REG_EXPAND_SZ, REG_MULTI_SZ, REG_DWORD or REG_BINARY\n"
+               "  /d    the data (a REG_DWORD in decimal or 0x hexadecimal)\n"
+               "  /f    overwrite an existing value without asking\n"
+               "\n"
+               "Without /v, /ve, /t and /d the key alone is made.\n"
+               "\n"
+               "Example:\n"
+               "  %1 add \"HKLM\\SOFTWARE\\LonWorks\" /v \"LonWorks Path\" /d \"$HOME/LonWorks\" /f\n")
+               .arg(QLatin1String(kRegProgram), keyHelp);
+  } else {
+    text = QStringLiteral(
+               "Usage: %1 delete KEY [/v NAME | /ve | /va] [/f]\n\n%2"
+               "  /v    the value NAME\n"
+               "  /ve   the key's default value (the value without a name)\n"
+               "  /va   every value of KEY (its subkeys stay)\n"
+               "  /f    delete without asking\n"
+               "\n"
+               "Without /v, /ve or /va: the key with everything below it.\n")
+               .arg(QLatin1String(kRegProgram), keyHelp);
+  }
+  return text;
 }
 
 int query(const KeyRef& k, const Options& o, RegIo& io) {
@@ -128,7 +200,7 @@ int add(const KeyRef& k, const Options& o, RegIo& io) {
   if (o.type) {
     auto t = regTypeFromName(*o.type);
     if (!t) {
-      io.err << "ERROR: Invalid syntax.\nType \"REG ADD /?\" for usage.\n";
+      io.err << "ERROR: Invalid syntax.\n" << usageHint(QStringLiteral("add"));
       return 1;
     }
     type = *t;
@@ -160,7 +232,7 @@ int add(const KeyRef& k, const Options& o, RegIo& io) {
     const qlonglong n =
         d.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? d.mid(2).toLongLong(&ok, 16) : d.toLongLong(&ok, 10);
     if (!ok || n < 0 || n > 0xFFFFFFFFLL) {
-      io.err << "ERROR: Invalid syntax.\nType \"REG ADD /?\" for usage.\n";
+      io.err << "ERROR: Invalid syntax.\n" << usageHint(QStringLiteral("add"));
       return 1;
     }
     if (!Registry::setValue(k.hive, k.path, name, QStringLiteral("0x%1").arg(n, 0, 16), type)) {
@@ -228,16 +300,28 @@ int runRegCommand(const QStringList& args, RegIo io) {
     return rc;
   };
   if (args.isEmpty())
-    return finish(invalidSyntax(io, QStringLiteral("")));
+    return finish(invalidSyntax(io, QString()));
+  if (isHelpSwitch(args[0])) {
+    io.out << programUsage();
+    return finish(0);
+  }
+  if (args[0] == QLatin1String("--version")) {
+    io.out << kRegProgram << ' ' << RLX_PROJECT_VERSION << '\n';
+    return finish(0);
+  }
   const QString verb = args[0].toLower();
   if (verb != QLatin1String("query") && verb != QLatin1String("add") && verb != QLatin1String("delete"))
-    return finish(invalidSyntax(io, args[0]));
+    return finish(invalidSyntax(io, QString()));
+  // In the key's place only: a value's data may read "-h" as well.
+  if (args.size() >= 2 && isHelpSwitch(args[1])) {
+    io.out << operationUsage(verb);
+    return finish(0);
+  }
   if (args.size() < 2)
     return finish(invalidSyntax(io, verb));
   auto key = parseKey(args[1]);
   if (!key) {
-    io.err << "ERROR: Invalid key name.\n"
-           << "Type \"REG " << verb.toUpper() << " /?\" for usage.\n";
+    io.err << "ERROR: Invalid key name.\n" << usageHint(verb);
     return finish(1);
   }
   const Options o = parseOptions(args, 2, verb == QLatin1String("add"));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/registry.h"
+#include "rlx_build_info.h"
 #include "tests/support/test_env.h"
 
 namespace {
@@ -83,6 +84,36 @@ TEST(RegTool, BadSyntax) {
   EXPECT_EQ(reg({"add", "HKLM\\A", "/v", "a", "/t", "REG_NONSENSE", "/d", "x", "/f"}).rc, 1);
   EXPECT_EQ(reg({"add", "HKLM\\A", "/v", "a", "/t", "REG_DWORD", "/d", "pizza", "/f"}).rc, 1);
   EXPECT_TRUE(reg({"query", "HKLM\\A", "/zz"}).err.startsWith("ERROR: Invalid syntax."));
+}
+
+TEST(RegTool, HelpSwitchesPrintTheUsageAndSucceed) {
+  testing_support::TestEnv env;
+  struct Case {
+    QStringList args;
+    const char* usage;  // the first line printed
+  };
+  for (const Case& c : {Case{{"/?"}, "Usage: rlx-reg OPERATION [PARAMETERS]"},
+                        Case{{"--help"}, "Usage: rlx-reg OPERATION [PARAMETERS]"},
+                        Case{{"-h", "query"}, "Usage: rlx-reg OPERATION [PARAMETERS]"},
+                        Case{{"QUERY", "/?"}, "Usage: rlx-reg query KEY [/v NAME | /ve]"},
+                        Case{{"add", "--help"}, "Usage: rlx-reg add KEY [/v NAME | /ve] [/t TYPE] [/d DATA] [/f]"},
+                        Case{{"delete", "-?"}, "Usage: rlx-reg delete KEY [/v NAME | /ve | /va] [/f]"}}) {
+    const RegRun r = reg(c.args);
+    EXPECT_EQ(r.rc, 0) << c.args.join(' ').toStdString();
+    EXPECT_EQ(r.out.section('\n', 0, 0), c.usage) << c.args.join(' ').toStdString();
+    EXPECT_EQ(r.err, "");
+  }
+  const RegRun version = reg({"--version"});
+  EXPECT_EQ(version.rc, 0);
+  EXPECT_EQ(version.out, "rlx-reg " RLX_PROJECT_VERSION "\n");
+  // Data that reads like a switch is data.
+  EXPECT_EQ(reg({"add", "HKLM\\A", "/v", "x", "/d", "-h", "/f"}).rc, 0);
+  const auto written = platform::Registry::value(platform::Hive::LocalMachine, "A", "x");
+  ASSERT_TRUE(written);
+  EXPECT_EQ(written->data, "-h");
+  // A wrong command line names the way to the usage.
+  EXPECT_EQ(reg({}).err, "ERROR: Invalid syntax.\nType \"rlx-reg /?\" for usage.\n");
+  EXPECT_EQ(reg({"Add", "HKLM\\A", "/zz"}).err, "ERROR: Invalid syntax.\nType \"rlx-reg add /?\" for usage.\n");
 }
 
 TEST(RegTool, DwordValues) {

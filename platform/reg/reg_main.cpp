@@ -1,4 +1,4 @@
-// reg: read and change the registry stand-in from the command line.
+// rlx-reg: read and change the registry stand-in from the command line.
 #include <QCoreApplication>
 #include <cstdio>
 

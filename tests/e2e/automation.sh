@@ -33,10 +33,10 @@ hold_in_background() {  # starts a holding director; its pid in $held
 
 step "a LonWorks tree with the plug-in installed and the Demo network"
 mkdir -p "$lon/Import" "$lon/Types"
-"$bin/reg" add 'HKLM\SOFTWARE\LonWorks' /v 'LonWorks Path' /d "$lon" /f >/dev/null
+"$bin/rlx-reg" add 'HKLM\SOFTWARE\LonWorks' /v 'LonWorks Path' /d "$lon" /f >/dev/null
 "$bin/RLX_Plug" /regplugin
-"$bin/lnsdb" demo >/dev/null
-"$bin/lnsdb" add-interface NI-1 >/dev/null
+"$bin/rlx-lnsdb" demo >/dev/null
+"$bin/rlx-lnsdb" add-interface NI-1 >/dev/null
 plugin_down || fail "no plug-in runs before a director asks for it"
 
 step "constant properties (the first director starts the plug-in)"

@@ -34,7 +34,7 @@ e2e_private_folder() {
   work=$(mktemp -d)
   trap 'rm -rf "$work"' EXIT
   lon="$work/LonWorks"
-  lnsdb="$bin/lnsdb"
+  lnsdb="$bin/rlx-lnsdb"
   director="$bin/lns-director"
   export RLX_REGISTRY_ROOT="$work/registry" QT_QPA_PLATFORM=offscreen
   unset DISPLAY WAYLAND_DISPLAY
@@ -63,7 +63,7 @@ e2e_private_bus() {
     work="$RLX_E2E_WORK"
     lon="$work/LonWorks"
     director="$bin/lns-director"
-    lnsdb="$bin/lnsdb"
+    lnsdb="$bin/rlx-lnsdb"
     trap e2e_inner_cleanup EXIT
     if [ -n "${E2E_ACCESSIBLE:-}" ]; then
       # The accessibility bus, announced on this session bus, before any window.
@@ -179,7 +179,7 @@ wait_plugin_ended() {
 setup_demo_tree() {
   mkdir -p "$lon/Import" "$lon/Types" "$lon/bin"
   ln -sf "$bin/XIF32BIN" "$lon/bin/XIF32BIN"
-  "$bin/reg" add 'HKLM\SOFTWARE\LonWorks' /v 'LonWorks Path' /d "$lon" /f >/dev/null
+  "$bin/rlx-reg" add 'HKLM\SOFTWARE\LonWorks' /v 'LonWorks Path' /d "$lon" /f >/dev/null
   "$bin/RLX_Plug" /regplugin
   "$lnsdb" demo >/dev/null
 }
@@ -187,7 +187,7 @@ setup_demo_tree() {
 # The request texts a router received, oldest first.
 traffic() { "$lnsdb" traffic "$1" | awk -F'\t' '{ print $NF }'; }
 
-# The network time now (the clock frozen by "lnsdb clock freeze" moves only by "advance").
+# The network time now (the clock frozen by "rlx-lnsdb clock freeze" moves only by "advance").
 clock_now() { "$lnsdb" clock show | sed -E 's/^Network time ([^ ]+).*/\1/'; }
 # polled_since ROUTER TIME OUTCOME: the router logged a status poll ("00 01 53 00")
 # at TIME or later with that outcome ("ok", "no answer", ...).

@@ -37,12 +37,12 @@ director=$!
 answer_dialog || fail "the template dialog did not appear"
 wait "$director" || fail "register failed"
 
-templates=$("$bin/lnsdb" list --network Plant templates)
+templates=$("$bin/rlx-lnsdb" list --network Plant templates)
 echo "$templates"
 grep -q "Rlxtlc32" <<<"$templates" || fail "no LonMark template"
 grep -q "rlxtlc20" <<<"$templates" || fail "no explicit template"
 [ -f "$lon/Import/Rlxtlc32.XFB" ] && [ -f "$lon/Import/Rlxtlc20.XFB" ] || fail "XFB files not made"
-apps=$("$bin/lnsdb" list --network Plant apps)
+apps=$("$bin/rlx-lnsdb" list --network Plant apps)
 echo "$apps"
 [ "$(grep -c 'RLX_Plug.LNSPlugInAPI' <<<"$apps")" -eq 7 ] || fail "expected seven commands"
 for text in "Configure RLX_Plug" "Configure Internal Modem" "Configure External Modem  2" "Configure Directory  1" \
@@ -55,6 +55,6 @@ echo "== register again: nothing is added"
 director=$!
 answer_dialog || fail "the template dialog did not appear the second time"
 wait "$director" || fail "second register failed"
-[ "$("$bin/lnsdb" list --network Plant apps | grep -c 'RLX_Plug.LNSPlugInAPI')" -eq 7 ] || fail "commands doubled"
-[ "$("$bin/lnsdb" list --network Plant templates | wc -l)" -eq 2 ] || fail "templates doubled"
+[ "$("$bin/rlx-lnsdb" list --network Plant apps | grep -c 'RLX_Plug.LNSPlugInAPI')" -eq 7 ] || fail "commands doubled"
+[ "$("$bin/rlx-lnsdb" list --network Plant templates | wc -l)" -eq 2 ] || fail "templates doubled"
 echo "register: ok"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Remote mode: a director names a remote network interface (made with
-# lnsdb add-interface) before the network, goes back to local work, and sets
+# rlx-lnsdb add-interface) before the network, goes back to local work, and sets
 # Remote itself; after each switch the network opens again and the routers
 # are reached. An interface that does not exist fails the opening (20006)
 # and leaves the plug-in able to open the network again.

@@ -16,6 +16,7 @@
 #include "host/ldrf.h"
 #include "host/registration.h"
 #include "lonworks/device_resources/ldrf_standin.h"
+#include "platform/data_folder.h"
 #include "platform/registry.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/test_env.h"
@@ -45,12 +46,15 @@ class DiskFull : public ::testing::Test {
     ASSERT_TRUE(qEnvironmentVariable("LD_PRELOAD").contains("fail_writes"))
         << "run with the write-failing library preloaded (ctest does)";
     ldrf::setFactory(&factory_);
-    program_ = env_.scratch() + "/program";
+    // An installation: the program in bin/, its files in the data folder.
+    const QString programFolder = env_.scratch() + "/prefix/bin";
+    ASSERT_TRUE(QDir().mkpath(programFolder));
+    data_ = platform::ProductDataFolder(programFolder);
     const QString src = TestEnv::sourceDir() + "/resources";
     for (const char* f : {"xif/Rlxtlc32.xif", "xif/Rlxtlc20.xif", "Resource/Zev.enu", "Resource/Zev.fmt",
                           "Resource/Zev.fpt", "Resource/Zev.typ"})
-      WriteAll(program_ + "/" + f, ReadAll(src + "/" + f).toUtf8());
-    registration::SetProgramFolder(program_);
+      WriteAll(data_ + "/" + f, ReadAll(src + "/" + f).toUtf8());
+    registration::SetProgramFolder(programFolder);
     lonworks_ = env_.makeLonWorksTree();
   }
   void TearDown() override {
@@ -74,7 +78,7 @@ class DiskFull : public ::testing::Test {
 
   TestEnv env_;
   lonworks::LdrfStandInFactory factory_;
-  QString program_;
+  QString data_;
   QString lonworks_;
 };
 
@@ -82,7 +86,7 @@ TEST_F(DiskFull, TheSharedCatalogAndTheResourceCopiesAreWholeOrAsTheyWere) {
   const QString catalog = lonworks_ + "/Types/ldrf.cat";
   const QString others = "LDRF-CATALOG 1\nC:\\LonWorks\\types\\user\\Other\\\n";
   const QString enu = lonworks_ + "/Types/User/Zev/Zev.enu";
-  const QString newEnu = ReadAll(program_ + "/Resource/Zev.enu");
+  const QString newEnu = ReadAll(data_ + "/Resource/Zev.enu");
   // The disk fills at once, after the first file or two, and later.
   for (int after : {0, 16, 3000, 9000}) {
     SCOPED_TRACE(after);
@@ -123,7 +127,7 @@ TEST_F(DiskFull, ARegistryHiveKeepsWhatItHeld) {
 }
 
 TEST_F(DiskFull, XIF32BINLeavesNoOutputOrThePreviousOne) {
-  const QString in = program_ + "/xif/Rlxtlc32.xif";
+  const QString in = data_ + "/xif/Rlxtlc32.xif";
   const QString folder = env_.scratch() + "/import/";
   ASSERT_TRUE(QDir().mkpath(folder));
   const QString out = folder + "Rlxtlc32.XFB";

@@ -6,6 +6,7 @@
 
 #include "explicit_control/zev_activex_ctrl.h"
 #include "lonworks/object_server/object_server.h"
+#include "rlx_build_info.h"
 #include "rlx_msg.h"
 
 int main(int argc, char** argv) {
@@ -13,17 +14,20 @@ int main(int argc, char** argv) {
   QCoreApplication::setApplicationName(QStringLiteral("rlx-msg"));
   QTextStream out(stdout);
   QTextStream err(stderr);
-  QStringList args = QCoreApplication::arguments();
-  args.removeFirst();
-  if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
-    out << rlxmsg::usage();
-    return rlxmsg::kExitReplied;
-  }
+  // The command line, the message included, is checked before anything is opened.
   QString why;
-  const auto options = rlxmsg::parseArguments(args, &why);
+  const auto options = rlxmsg::parseArguments(QCoreApplication::arguments().mid(1), &why);
   if (!options) {
     err << "rlx-msg: " << why << "\n" << rlxmsg::usage();
     return rlxmsg::kExitUsage;
+  }
+  if (options->action == rlxmsg::Options::Action::Help) {
+    out << rlxmsg::usage();
+    return rlxmsg::kExitReplied;
+  }
+  if (options->action == rlxmsg::Options::Action::Version) {
+    out << "rlx-msg " << RLX_PROJECT_VERSION << "\n";
+    return rlxmsg::kExitReplied;
   }
 
   rlxmsg::Target target;

@@ -1,5 +1,6 @@
 #include "rlx_msg.h"
 
+#include <QCommandLineParser>
 #include <algorithm>
 
 #include "device_protocol/reply_text.h"
@@ -12,72 +13,81 @@ QString usage() {
       "Usage: rlx-msg [--network NAME] --device SUBSYSTEM/DEVICE [--count N] \"00 01 48 00\"\n"
       "Sends an explicit message to an RLX router through the explicit message control\n"
       "and the data server, and prints the reply, its characters and the round-trip time.\n"
+      "The message is written as the plug-in writes it: the message code in two digits,\n"
+      "a blank, then byte values in decimal separated by blanks.\n"
+      "\n"
+      "  --network NAME   the network (default: the only one, or \"Demo\" among several)\n"
+      "  --device PATH    the router, SUBSYSTEM/DEVICE\n"
+      "  --count N        send the message N times and end with the round-trip times\n"
+      "  -h, --help       show this text\n"
+      "  --version        show the program's version\n"
+      "\n"
       "Exit codes: 0 answered, 1 \"Message Failed\" or \"Message Timeout\", 2 wrong command line.\n");
 }
 
+QString messageProblem(const QString& message) {
+  const auto digit = [](QChar c) { return c >= u'0' && c <= u'9'; };
+  const auto blank = [](QChar c) { return c == u' ' || c == u'\t'; };
+  if (message.size() < 3 || !digit(message[0]) || !digit(message[1]) || !blank(message[2])) {
+    QString why = QStringLiteral(
+        "the control takes the message code from the first two characters and sends the text from the fourth "
+        "character on, so a message starts with the code in two digits and a blank (\"00 01 48 00\")");
+    if (message.size() > 3)
+      why += QStringLiteral("; this one would reach the router as \"%1\"").arg(message.mid(3).trimmed());
+    return why;
+  }
+  if (!rlxsim::parseRequestText(QStringView(message).mid(3)))
+    return QStringLiteral(
+        "after the message code the control sends byte values in decimal (0 to 255) separated by blanks, "
+        "at least one");
+  return QString();
+}
+
 std::optional<Options> parseArguments(const QStringList& arguments, QString* error) {
-  Options o;
-  QStringList positional;
   auto fail = [&](const QString& why) {
     if (error)
       *error = why;
     return std::nullopt;
   };
-  bool haveDevice = false, haveNetwork = false, haveCount = false;
-  for (qsizetype i = 0; i < arguments.size(); ++i) {
-    QString word = arguments[i];
-    QString value;
-    bool inlineValue = false;
-    if (word.startsWith(QLatin1String("--")) && word.contains(u'=')) {
-      value = word.mid(word.indexOf(u'=') + 1);
-      word = word.left(word.indexOf(u'='));
-      inlineValue = true;
-    }
-    auto take = [&](bool& seen) -> std::optional<QString> {
-      if (seen)
-        return std::nullopt;
-      seen = true;
-      if (inlineValue)
-        return value;
-      if (i + 1 >= arguments.size())
-        return std::nullopt;
-      return arguments[++i];
-    };
-    if (word == QLatin1String("--device")) {
-      const auto v = take(haveDevice);
-      if (!v)
-        return fail(QStringLiteral("--device needs one value, SUBSYSTEM/DEVICE"));
-      o.device = *v;
-    } else if (word == QLatin1String("--network")) {
-      const auto v = take(haveNetwork);
-      if (!v)
-        return fail(QStringLiteral("--network needs one value, NAME"));
-      o.network = *v;
-    } else if (word == QLatin1String("--count")) {
-      const auto v = take(haveCount);
-      bool ok = false;
-      o.count = v ? v->toInt(&ok) : 0;
-      if (!ok || o.count < 1 || o.count > 1000000)
-        return fail(QStringLiteral("--count needs a number from 1 to 1000000"));
-    } else if (word.startsWith(QLatin1String("--"))) {
-      return fail(QStringLiteral("unknown option %1").arg(word));
-    } else {
-      positional << arguments[i];
-    }
+  QCommandLineParser parser;
+  const QCommandLineOption network(QStringLiteral("network"), QString(), QStringLiteral("NAME"));
+  const QCommandLineOption device(QStringLiteral("device"), QString(), QStringLiteral("SUBSYSTEM/DEVICE"));
+  const QCommandLineOption count(QStringLiteral("count"), QString(), QStringLiteral("N"));
+  const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
+  const QCommandLineOption version(QStringLiteral("version"), QString());
+  parser.addOptions({network, device, count, help, version});
+  const bool parsed = parser.parse(QStringList{QStringLiteral("rlx-msg")} + arguments);
+  Options o;
+  if (parser.isSet(help) || parser.isSet(version)) {
+    o.action = parser.isSet(help) ? Options::Action::Help : Options::Action::Version;
+    return o;
   }
-  if (!haveDevice)
+  if (!parsed)
+    return fail(parser.errorText());
+  for (const QCommandLineOption* once : {&network, &device, &count})
+    if (parser.values(*once).size() > 1)
+      return fail(QStringLiteral("--%1 is given twice").arg(once->names().constFirst()));
+  if (parser.isSet(network))
+    o.network = parser.value(network);
+  if (parser.isSet(count)) {
+    bool ok = false;
+    o.count = parser.value(count).toInt(&ok);
+    if (!ok || o.count < 1 || o.count > 1000000)
+      return fail(QStringLiteral("--count needs a number from 1 to 1000000"));
+  }
+  if (!parser.isSet(device))
     return fail(QStringLiteral("--device SUBSYSTEM/DEVICE is required"));
+  o.device = parser.value(device);
   const QStringList parts = o.device.split(u'/');
   if (parts.size() != 2 || parts[0].isEmpty() || parts[1].isEmpty())
     return fail(QStringLiteral("\"%1\" is not a device path SUBSYSTEM/DEVICE").arg(o.device));
+  const QStringList positional = parser.positionalArguments();
   if (positional.size() != 1)
     return fail(positional.isEmpty() ? QStringLiteral("the message is missing, e.g. \"00 01 48 00\"")
                                      : QStringLiteral("give the message as one argument, in quotes"));
   o.message = positional[0];
-  if (!rlxsim::parseRequest(o.message))
-    return fail(QStringLiteral("\"%1\" is not a request: decimal byte values separated by blanks, the message code "
-                               "first, e.g. \"00 01 48 00\"")
-                    .arg(o.message));
+  if (const QString problem = messageProblem(o.message); !problem.isEmpty())
+    return fail(QStringLiteral("\"%1\" cannot be sent as written: %2").arg(o.message, problem));
   return o;
 }
 

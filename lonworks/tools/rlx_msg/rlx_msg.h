@@ -5,10 +5,12 @@
 // the message N times and ends with the round-trip summary, like ping.
 //
 //   rlx-msg [--network NAME] --device SUBSYSTEM/DEVICE [--count N] "00 01 48 00"
+//   rlx-msg --help | --version
 //
 // Exit codes: 0 every request was answered, 1 a request ended in "Message
 // Failed" or "Message Timeout" (or the database could not be read), 2 the
-// command line is wrong or names no such network or device.
+// command line is wrong (a message the control cannot send as written
+// included) or names no such network or device.
 
 #include <QList>
 #include <QString>
@@ -24,6 +26,8 @@ namespace rlxmsg {
 enum ExitCode { kExitReplied = 0, kExitFailed = 1, kExitUsage = 2 };
 
 struct Options {
+  enum class Action { Send, Help, Version };
+  Action action = Action::Send;
   QString network;  // empty: the only network, or "Demo" among several
   QString device;   // "SUBSYSTEM/DEVICE"
   QString message;  // "00 01 48 00"
@@ -31,8 +35,17 @@ struct Options {
 };
 
 QString usage();
-// The options, or the reason the command line is wrong.
+// The options, or the reason the command line is wrong. --help and --version
+// win over anything else on the line.
 std::optional<Options> parseArguments(const QStringList& arguments, QString* error);
+
+// Why the explicit message control cannot send the text as it is written, or
+// "" when it can. The control takes the message code from the text's start
+// and sends the text from its fourth character on, which the data server
+// reads as byte values in decimal separated by blanks; so a message is the
+// code in two digits, one blank, then at least one value from 0 to 255
+// ("00 01 48 00"). "0 1 48 0" would reach the router as "48 0".
+QString messageProblem(const QString& message);
 
 // The data-server handle of the network's first system and the device's handle.
 struct Target {

@@ -38,6 +38,35 @@ TEST(RlxMsgArguments, RefusesWhatIsNotACommandLineToSendOneRequest) {
   EXPECT_TRUE(parse({"--device", "A/B", "00  01\t48 0"}));
 }
 
+// The control takes the code from the first two characters and sends the text
+// from the fourth on: a message written otherwise would reach the router changed.
+TEST(RlxMsgArguments, RefusesAMessageTheControlCannotSendAsWritten) {
+  struct Case {
+    const char* message;
+    const char* why;  // part of the reason given
+  };
+  for (const Case& c : {Case{"0 1 48 0", "would reach the router as \"48 0\""},
+                        Case{"000 01 48 00", "would reach the router as \"01 48 00\""},
+                        Case{" 00 01 48 00", "the code in two digits and a blank"},
+                        Case{"00,01,48,00", "the code in two digits and a blank"}, Case{"00 ", "at least one"},
+                        Case{"00 01 48 0x30", "byte values in decimal"}, Case{"00 01 300", "0 to 255"}}) {
+    QString why;
+    EXPECT_FALSE(parse({"--device", "A/B", c.message}, &why)) << c.message;
+    EXPECT_TRUE(why.startsWith(QStringLiteral("\"%1\" cannot be sent as written: ").arg(c.message)))
+        << why.toStdString();
+    EXPECT_TRUE(why.contains(c.why)) << why.toStdString();
+  }
+  for (const char* good : {"00 01 48 00", "00 1 48 0", "00\t01 48 00", "00 01 32 02 53 53 53 0", "07 255"})
+    EXPECT_EQ(messageProblem(good), "") << good;
+}
+
+TEST(RlxMsgArguments, HelpAndVersionWinOverTheRest) {
+  EXPECT_EQ(parse({"--help"})->action, Options::Action::Help);
+  EXPECT_EQ(parse({"--device", "A/B", "-h", "--colour"})->action, Options::Action::Help);
+  EXPECT_EQ(parse({"0 1 48 0", "--version"})->action, Options::Action::Version);
+  EXPECT_EQ(parse({"--device", "A/B", "00 01 48 00"})->action, Options::Action::Send);
+}
+
 TEST(RlxMsg, NamesTheDeviceAsTheDataServerDoes) {
   EXPECT_EQ(nodeName(17), "# 17");
   EXPECT_EQ(nodeName(0), "# 0");
