@@ -2,6 +2,7 @@
 #include <QApplication>
 
 #include "enrol/fwait.h"
+#include "platform/display.h"
 #include "platform/version_record.h"
 
 RLX_VERSION_RECORD(
@@ -9,11 +10,12 @@ RLX_VERSION_RECORD(
     "FileVersion=1.00\0ProductVersion=1.00\0InternalName=Enrol\0OriginalFilename=Enrol.exe");
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
-      qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+  // An installation without a desktop, or with a DISPLAY that names a server
+  // that is gone, still gets its wait: drawn offscreen, never an abort.
+  platform::DisplayStart display = platform::DisplayStart::prepare();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Enrol"));
+  display.settle();
   fWait window;
   enrol::RunWait(window, enrol::systemWaitClock());
   return 0;

@@ -4,10 +4,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <functional>
 
 #include "host/ldrf.h"
 #include "host/mmain.h"
 #include "host/registration.h"
+#include "host/startup.h"
 #include "lonworks/device_resources/ldrf_standin.h"
 #include "platform/registry.h"
 #include "tests/support/scripted_ui.h"
@@ -27,13 +29,18 @@ class DeviceResources : public ::testing::Test {
   void SetUp() override {
     ldrf::setFactory(&factory_);
     programFolder_ = env_.scratch() + "/program";
+    fillProgramFolder();
+    registration::SetProgramFolder(programFolder_);
+  }
+  // The interface and resource files beside the program, the missing ones copied again.
+  void fillProgramFolder() {
     const QString src = testing_support::TestEnv::sourceDir() + "/resources";
     QDir().mkpath(programFolder_ + "/xif");
     QDir().mkpath(programFolder_ + "/Resource");
     for (const char* f : {"xif/Rlxtlc32.xif", "xif/Rlxtlc20.xif", "Resource/Zev.enu", "Resource/Zev.fmt",
                           "Resource/Zev.fpt", "Resource/Zev.typ"})
-      ASSERT_TRUE(QFile::copy(src + "/" + f, programFolder_ + "/" + f)) << f;
-    registration::SetProgramFolder(programFolder_);
+      if (!QFile::exists(programFolder_ + "/" + f))
+        ASSERT_TRUE(QFile::copy(src + "/" + f, programFolder_ + "/" + f)) << f;
   }
   void TearDown() override {
     registration::SetProgramFolder(QString());
@@ -110,6 +117,44 @@ TEST_F(DeviceResources, MissingExplicitXifGivesOneCopyErrorAndGoesOn) {
   EXPECT_TRUE(QFile::exists(L + "/Import/Rlxtlc32.xif"));
   EXPECT_TRUE(QFile::exists(L + "/Types/User/Zev/Zev.typ"));
   EXPECT_EQ(catalog(L).size(), 1);
+}
+
+// "/regplugin" tells an installer by its exit code whether everything was
+// installed and registered; the registration is written in every case.
+TEST_F(DeviceResources, RegPlugInsExitCodeSaysWhetherEverythingWasInstalled) {
+  struct Case {
+    const char* what;
+    std::function<void(const QString& lonWorks)> spoil;
+    int exitCode;
+  };
+  const QList<Case> cases = {
+      {"all in place", [](const QString&) {}, 0},
+      {"an interface file missing", [this](const QString&) { QFile::remove(programFolder_ + "/xif/Rlxtlc20.xif"); },
+       startup::kExitNotRegistered},
+      {"a resource file missing", [this](const QString&) { QFile::remove(programFolder_ + "/Resource/Zev.fpt"); },
+       startup::kExitNotRegistered},
+      {"an unreadable catalog",
+       [](const QString& lonWorks) {
+         QFile cat(lonWorks + "/Types/ldrf.cat");
+         ASSERT_TRUE(cat.open(QIODevice::WriteOnly));
+         cat.write("not a catalog\n");
+       },
+       startup::kExitNotRegistered},
+      {"no LonWorks tree",
+       [](const QString&) {
+         platform::Registry::deleteValue(platform::Hive::LocalMachine, "SOFTWARE\\LonWorks", "LonWorks Path");
+       },
+       startup::kExitNotRegistered},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fillProgramFolder();
+    const QString L = env_.makeLonWorksTree(QString::fromLatin1(c.what).replace(' ', '_'));
+    c.spoil(L);
+    EXPECT_EQ(startup::RunSwitch(startup::StartMode::RegPlugIn), c.exitCode);
+    EXPECT_TRUE(platform::Registry::keyExists(platform::Hive::LocalMachine, registration::kPlugInKey));
+    registration::DeregisterPlugIn(false);
+  }
 }
 
 TEST_F(DeviceResources, UnreadableCatalogReportsDeviceResourceError) {
