@@ -147,9 +147,9 @@ TEST_F(Dispatch, BadInputKeepsTheServerServing) {
   const QString huge(1 << 20, u'N');
   Reply r = set(path, "networkName", huge);
   EXPECT_EQ(r.errorName, "RLX_Plug.Error.E20006");
-  EXPECT_EQ(r.errorMessage, "Cannot open the network " + huge);
+  EXPECT_TRUE(r.errorMessage.startsWith("Cannot open the network " + huge + ": "));
   r = set(path, "networkName", QString());
-  EXPECT_EQ(r.errorMessage, "Cannot open the network ");
+  EXPECT_TRUE(r.errorMessage.startsWith("Cannot open the network : ")) << r.errorMessage.toStdString();
   EXPECT_FALSE(set(path, "networkName", QStringLiteral("Demo")).isError());
   EXPECT_EQ(value(get(path, "networkName")).toString(), "Demo");
   for (const QString& name : {QString(1 << 20, u'/'), QString(1 << 20, u':'), QStringLiteral(":"), QString()})
