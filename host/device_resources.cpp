@@ -8,6 +8,8 @@
 #include "host/ldrf.h"
 #include "host/mmain.h"
 #include "host/registration.h"
+#include "platform/log_categories.h"
+#include "platform/registry.h"
 #include "platform/ui_services.h"
 #include "platform/win_path.h"
 
@@ -60,7 +62,11 @@ void copyAndReport(const QString& source, const QString& target, QStringList* pr
 
 QString LonWorksPath() {
   CRegistry reg;
-  return reg.MachineSetting(registration::kLonWorksKey, registration::kLonWorksPathValue);
+  const QString path = reg.MachineSetting(registration::kLonWorksKey, registration::kLonWorksPathValue);
+  qCDebug(platform::lcRegistry).noquote() << "LonWorks tree:" << (path.isEmpty() ? QStringLiteral("(not set)") : path)
+                                          << "(HKEY_LOCAL_MACHINE\\SOFTWARE\\LonWorks, \"LonWorks Path\", registry"
+                                          << platform::Registry::rootFolder() + u')';
+  return path;
 }
 
 void LoadObjectNames() {
