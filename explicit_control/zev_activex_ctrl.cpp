@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -11,6 +12,7 @@
 #include <limits>
 
 #include "explicit_control/data_server_link.h"
+#include "platform/log_categories.h"
 #include "platform/ui_services.h"
 
 namespace zev {
@@ -37,6 +39,25 @@ namespace {
 using zev::DataServerApi;
 
 QString messageFailed() { return QString::fromLatin1(CZEV_ActiveXCtrl::kMessageFailed); }
+
+QString shownResult(const QString& text) { return u'"' + text + u'"'; }
+QString shownResult(qint32 status) { return QStringLiteral("status %1").arg(status); }
+
+// Runs one message call and, for the rlx.explicit diagnosis, writes what was
+// sent to which device through which data server, the answer and its time.
+template <class Send>
+auto traced(const char* method, const QString& node, qint32 dataServer, const QString& message, Send send) {
+  if (!platform::lcExplicit().isDebugEnabled())
+    return send();
+  QElapsedTimer timer;
+  timer.start();
+  const auto result = send();
+  qCDebug(platform::lcExplicit).noquote()
+      << QStringLiteral("%1 to %2 (data server %3): %4 -> %5 in %6 ms")
+             .arg(QLatin1String(method), node, QString::number(dataServer), message, shownResult(result))
+             .arg(timer.elapsed());
+  return result;
+}
 
 // Text crosses the interface as Unicode and is handled inside as single-byte
 // (Latin-1) text.
@@ -171,25 +192,35 @@ QString CZEV_ActiveXCtrl::readResponse(const DataServerApi& api, qint32 dataServ
 }
 
 QString CZEV_ActiveXCtrl::MsgResponse(qint32 longDataServerHandle) {
-  const std::optional<QByteArray> body = explicitBody();
-  if (!body)
-    return messageFailed();
-  const DataServerApi* api = zev::LoadDataServer();
-  if (!api)
-    return messageFailed();
-  return exchange(*api, longDataServerHandle, zev::DecimalPrefix(singleByte(strExplicitMessage_)), *body);
+  return traced("MsgResponse", strNodeName_, longDataServerHandle, shownResult(strExplicitMessage_), [&] {
+    const std::optional<QByteArray> body = explicitBody();
+    if (!body)
+      return messageFailed();
+    const DataServerApi* api = zev::LoadDataServer();
+    if (!api)
+      return messageFailed();
+    return exchange(*api, longDataServerHandle, zev::DecimalPrefix(singleByte(strExplicitMessage_)), *body);
+  });
 }
 
 QString CZEV_ActiveXCtrl::TxMesWResp(qint16 MCode, const QString& MesStr, qint32& /*Err*/) {
-  if (!activeDataServer_)
-    return messageFailed();
-  const DataServerApi* api = zev::LoadDataServer();
-  if (!api)
-    return messageFailed();
-  return exchange(*api, *activeDataServer_, MCode, singleByte(MesStr));
+  return traced("TxMesWResp", strNodeName_, activeDataServer_.value_or(0),
+                QStringLiteral("code %1, ").arg(MCode) + shownResult(MesStr), [&] {
+                  if (!activeDataServer_)
+                    return messageFailed();
+                  const DataServerApi* api = zev::LoadDataServer();
+                  if (!api)
+                    return messageFailed();
+                  return exchange(*api, *activeDataServer_, MCode, singleByte(MesStr));
+                });
 }
 
 qint32 CZEV_ActiveXCtrl::MsgNoResponse(qint32 DataServerHandle) {
+  return traced("MsgNoResponse", strNodeName_, DataServerHandle, shownResult(strExplicitMessage_),
+                [&] { return sendWithoutResponse(DataServerHandle); });
+}
+
+qint32 CZEV_ActiveXCtrl::sendWithoutResponse(qint32 DataServerHandle) {
   const std::optional<QByteArray> body = explicitBody();
   const DataServerApi* api = zev::LoadDataServer();
   if (!body || !api)
@@ -220,6 +251,11 @@ qint32 CZEV_ActiveXCtrl::MsgNoResponse(qint32 DataServerHandle) {
 }
 
 qint32 CZEV_ActiveXCtrl::TxMessage(const QString& MesStr) {
+  return traced("TxMessage", strNodeName_, activeDataServer_.value_or(0), shownResult(MesStr),
+                [&] { return transmit(MesStr); });
+}
+
+qint32 CZEV_ActiveXCtrl::transmit(const QString& MesStr) {
   if (!activeDataServer_)
     return lca::kLcaBadHandle;
   const DataServerApi* api = zev::LoadDataServer();

@@ -95,6 +95,8 @@ class CZEV_ActiveXCtrl : public zev::COleControl {
                        qint32* point, bool stopWhenResetFails) const;
   QString exchange(const zev::DataServerApi& api, qint32 dataServer, qint32 code, const QByteArray& body);
   QString readResponse(const zev::DataServerApi& api, qint32 dataServer, qint32 point) const;
+  qint32 sendWithoutResponse(qint32 dataServer);
+  qint32 transmit(const QString& message);
   zev::CompletionWait& completionWait() const;
 
   QString strNodeName_;

@@ -16,6 +16,7 @@
 #include "explicit_control/testing/fake_lcadatsv.h"
 #include "explicit_control/testing/simulated_wait.h"
 #include "explicit_control/zev_activex_ppg.h"
+#include "tests/support/log_capture.h"
 #include "tests/support/scripted_ui.h"
 #include "tests/support/test_env.h"
 
@@ -62,6 +63,35 @@ class Control : public ::testing::Test {
 };
 
 const std::vector<int> kResponseOrder = {17, 18, 17, 18, 17, 23, 18, 20, 21};
+
+// QT_LOGGING_RULES="rlx.explicit=true" traces every message with its reply
+// and time; without it the control says nothing.
+TEST_F(Control, MessagesAreTracedWithReplyAndTimeOnlyWhenSwitchedOn) {
+  fake::SetReply("0 1 61 5");
+  fake::SetCompletion(fake::Completion::DuringWrite);
+  ctrl.SetstrExplicitMessage(QStringLiteral("00 01 61 02 01"));
+  {
+    testing_support::LogCapture quiet;
+    EXPECT_EQ(ctrl.MsgResponse(kDs), "0 1 61 5");
+    EXPECT_EQ(quiet.lines(), QStringList());
+  }
+  testing_support::LogCapture log("rlx.explicit=true");
+  EXPECT_EQ(ctrl.MsgResponse(kDs), "0 1 61 5");
+  ctrl.SetPtrDataServer(kDs);
+  qint32 err = 0;
+  ctrl.TxMesWResp(3, QStringLiteral("00 01 48 00"), err);
+  ctrl.SetstrExplicitMessage(QStringLiteral("01"));  // too short to be sent
+  EXPECT_EQ(ctrl.MsgNoResponse(kDs), 1);
+  const QStringList expected = {
+      R"(MsgResponse to RLX1 \(data server 77\): "00 01 61 02 01" -> "0 1 61 5" in \d+ ms)",
+      R"(TxMesWResp to RLX1 \(data server 77\): code 3, "00 01 48 00" -> "0 1 61 5" in \d+ ms)",
+      R"(MsgNoResponse to RLX1 \(data server 77\): "01" -> status 1 in \d+ ms)",
+  };
+  ASSERT_EQ(log.lines().size(), expected.size()) << log.lines().join('\n').toStdString();
+  for (qsizetype i = 0; i < expected.size(); ++i)
+    EXPECT_TRUE(QRegularExpression("^rlx.explicit: " + expected[i] + '$').match(log.lines()[i]).hasMatch())
+        << log.lines()[i].toStdString();
+}
 
 TEST_F(Control, MsgResponseSendsTheBodyWithCodeZeroAndReturnsTheReply) {
   fake::SetReply("0\t1\t61\t5");

@@ -4,6 +4,8 @@
 #include "host/device_resources.h"
 #include "host/mmain.h"
 #include "host/plugin_window.h"
+#include "platform/log_categories.h"
+#include "platform/registry.h"
 #include "platform/ui_services.h"
 
 using namespace automation_errors;
@@ -43,6 +45,27 @@ PlugInWindow& WindowFor(WindowId id) {
   if (!window)  // this build has no such window: the command cannot be served
     throw AutomationError(kCommandNotSupported, kCommandNotSupportedText);
   return *window;
+}
+
+// What a director needs to know when the network did not open: the Object
+// Server's reason, the database file tried, and where that choice came from.
+// A director often runs with another environment than the plug-in, which the
+// session bus started with the bus's own.
+QString WhyNotOpened(const std::exception& e) {
+  const auto* lnsError = dynamic_cast<const lns::LnsError*>(&e);
+  QString why = lnsError ? lnsError->description() : QString::fromLocal8Bit(e.what());
+  const QString database = MMain.ObjectServer ? MMain.ObjectServer->DatabaseLocation() : QString();
+  const QString registry = QStringLiteral("registry ") + platform::Registry::rootFolder();
+  if (database.isEmpty())
+    why += QStringLiteral(". No database file could be tried (") + registry + QStringLiteral(")");
+  else if (why.contains(database))
+    why += QStringLiteral(" (") + registry + u')';
+  else
+    why += QStringLiteral(". Database tried: ") + database + QStringLiteral(" (") + registry + u')';
+  return why + QStringLiteral(
+                   ". The plug-in takes its environment (RLX_REGISTRY_ROOT, which names the registry and with it "
+                   "the LonWorks path) from the D-Bus session bus that started it, not from the director; set it "
+                   "there with dbus-update-activation-environment for the plug-in's next start");
 }
 
 class PointerScope {
@@ -138,10 +161,16 @@ void OpenNetwork(const QString& name, const QString& networkInterfaceName) {
     MMain.CurrentSystem = system;
     MMain.NetworkOpenedByPlugIn = true;
     system->SetEventInterval(200);
-  } catch (const AutomationError&) {
+    qCDebug(platform::lcNetwork).noquote()
+        << "opened the network" << networkName << "in the database" << server.DatabaseLocation()
+        << (wantRemote ? QStringLiteral("remotely through ") + networkInterfaceName : QStringLiteral("locally"));
+  } catch (const AutomationError& e) {
+    qCDebug(platform::lcNetwork).noquote() << e.description();
     throw;
-  } catch (const std::exception&) {
-    throw AutomationError(kWindowState, cannot);
+  } catch (const std::exception& e) {
+    const QString description = cannot + QStringLiteral(": ") + WhyNotOpened(e);
+    qCDebug(platform::lcNetwork).noquote() << description;
+    throw AutomationError(kWindowState, description);
   }
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "host/automation_error.h"
+#include "platform/registry.h"
 #include "tests/support/plugin_fixture.h"
 
 using testing_support::FakeWindow;
@@ -315,7 +316,7 @@ TEST_F(Attach, FailuresRaiseCannotOpenTheNetworkAndKeepTheOpenOne) {
     const AutomationError e = Raised([&] { attach::OpenNetwork(c.network, c.interfaceName); });
     EXPECT_EQ(e.number(), 20006);
     EXPECT_EQ(e.source(), "RLX_Plug");
-    EXPECT_EQ(e.description(), "Cannot open the network " + c.network);
+    EXPECT_TRUE(e.description().startsWith("Cannot open the network " + c.network + ": ")) << e.what();
     EXPECT_EQ(MMain.CurrentNetworkName, "Demo");
     EXPECT_EQ(MMain.CurrentSystem, demoSystem);
     EXPECT_TRUE(MMain.NetworkOpenedByPlugIn);
@@ -336,11 +337,50 @@ TEST_F(Attach, FailuresRaiseCannotOpenTheNetworkAndKeepTheOpenOne) {
   EXPECT_TRUE(MMain.NetworkOpenedByPlugIn);
 }
 
+// A director rarely runs with the plug-in's environment (the session bus
+// started the plug-in with its own): the error names the Object Server's
+// reason, the database file tried, the registry and where they came from.
+TEST_F(Attach, AFailedOpeningNamesTheDatabaseTriedAndWhereThePlugInTookItFrom) {
+  MMain.ObjectServer = lns_.server;
+  const QString registry = platform::Registry::rootFolder();
+  const QString environment =
+      ". The plug-in takes its environment (RLX_REGISTRY_ROOT, which names the registry and with it the LonWorks "
+      "path) from the D-Bus session bus that started it, not from the director; set it there with "
+      "dbus-update-activation-environment for the plug-in's next start";
+  struct Case {
+    QString location;
+    QString failing;
+    QString description;
+  };
+  const QList<Case> cases = {
+      {"/lon/Database/lns.db", "Networks.Item(Nope)",
+       "Cannot open the network Nope: Injected failure: Networks.Item(Nope). Database tried: /lon/Database/lns.db "
+       "(registry " +
+           registry + ")" + environment},
+      {"/lon/Database/lns.db", "Server.Open",
+       "Cannot open the network Nope: Injected failure: Server.Open. Database tried: /lon/Database/lns.db (registry " +
+           registry + ")" + environment},
+      {"Server.Open", "Server.Open",  // the reason names the file already
+       "Cannot open the network Nope: Injected failure: Server.Open (registry " + registry + ")" + environment},
+      {"", "Server.Open",
+       "Cannot open the network Nope: Injected failure: Server.Open. No database file could be tried (registry " +
+           registry + ")" + environment},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.description.toStdString());
+    lns_.server->databaseLocation = c.location;
+    lns_.log->failing = {c.failing};
+    MMain.ServerOpenedByPlugIn = false;  // each opening opens the server
+    EXPECT_EQ(Raised([] { attach::OpenNetwork("Nope", ""); }).description(), c.description);
+  }
+}
+
 TEST_F(Attach, ServerFailuresAndAMissingServerRaiseCannotOpenTheNetwork) {
   EXPECT_EQ(Raised([] { attach::OpenNetwork("Demo", ""); }).number(), 20006);  // no Object Server bound
   MMain.ObjectServer = lns_.server;
   lns_.log->failing << "Server.Open";
-  EXPECT_EQ(Raised([] { attach::OpenNetwork("Demo", ""); }).description(), "Cannot open the network Demo");
+  EXPECT_TRUE(
+      Raised([] { attach::OpenNetwork("Demo", ""); }).description().startsWith("Cannot open the network Demo: "));
   EXPECT_FALSE(MMain.ServerOpenedByPlugIn);
   EXPECT_FALSE(MMain.NetworkOpenedByPlugIn);
   lns_.log->failing.clear();

@@ -2,6 +2,7 @@
 
 #include <QDBusObjectPath>
 #include <QDBusVariant>
+#include <QElapsedTimer>
 #include <QMetaType>
 #include <QRegularExpression>
 #include <QVariantMap>
@@ -9,6 +10,7 @@
 
 #include "host/automation_error.h"
 #include "host/mmain.h"
+#include "platform/log_categories.h"
 
 namespace automation {
 
@@ -56,6 +58,42 @@ Reply NoInterface(const Call& call) {
 
 Reply FromAutomationError(const AutomationError& e) {
   return Reply::error(ErrorName(e.number(), e.source()), e.description());
+}
+
+// A value as the diagnosis shows it: texts quoted and cut short.
+QString Shown(const QVariant& value) {
+  const QVariant v =
+      value.metaType() == QMetaType::fromType<QDBusVariant>() ? value.value<QDBusVariant>().variant() : value;
+  if (v.metaType().id() == QMetaType::QString) {
+    QString text = v.toString();
+    if (text.size() > 200)
+      text = text.left(200) + QStringLiteral("...");
+    return u'"' + text + u'"';
+  }
+  if (v.metaType().id() == QMetaType::Bool)
+    return v.toBool() ? QStringLiteral("true") : QStringLiteral("false");
+  if (v.metaType() == QMetaType::fromType<QDBusObjectPath>())
+    return v.value<QDBusObjectPath>().path();
+  if (v.metaType().id() == QMetaType::QVariantMap)
+    return QStringLiteral("{%1 properties}").arg(v.toMap().size());
+  return v.toString();
+}
+
+QString ShownCall(const Call& call) {
+  QStringList args;
+  for (const QVariant& a : call.args)
+    args << Shown(a);
+  return QStringLiteral("%1(%2) on %3 from %4")
+      .arg(call.member, args.join(QStringLiteral(", ")), call.path, call.sender);
+}
+
+QString ShownReply(const Reply& reply) {
+  if (reply.isError())
+    return QStringLiteral("error %1: %2").arg(reply.errorName, reply.errorMessage);
+  QStringList values;
+  for (const QVariant& v : reply.values)
+    values << Shown(v);
+  return values.isEmpty() ? QStringLiteral("done") : values.join(QStringLiteral(", "));
 }
 
 }  // namespace
@@ -120,6 +158,15 @@ bool Dispatcher::owns(const QString& owner) const {
 }
 
 Reply Dispatcher::dispatch(const Call& call) {
+  QElapsedTimer timer;
+  timer.start();
+  const Reply reply = route(call);
+  qCDebug(platform::lcDirector).noquote()
+      << ShownCall(call) << "->" << ShownReply(reply) << QStringLiteral("(%1 ms)").arg(timer.elapsed());
+  return reply;
+}
+
+Reply Dispatcher::route(const Call& call) {
   try {
     if (call.path == kFactoryPath)
       return factoryCall(call);

@@ -98,6 +98,7 @@ class Dispatcher {
     bool releasePending = false;  // released while a call was in progress
   };
 
+  Reply route(const Call& call);
   Reply factoryCall(const Call& call);
   Reply objectCall(quint64 id, const Call& call);
   Reply invoke(quint64 id, int slot, const QVariantList& args);

@@ -9,6 +9,8 @@
 #include "host/mmain.h"
 #include "host/registration.h"
 #include "platform/data_folder.h"
+#include "platform/log_categories.h"
+#include "platform/registry.h"
 #include "platform/safe_file.h"
 #include "platform/ui_services.h"
 #include "platform/win_path.h"
@@ -25,13 +27,15 @@ const QStringList kResourceFiles = {QStringLiteral("Zev.enu"), QStringLiteral("Z
 // Resource and interface files are a few KiB; anything this large is not one.
 constexpr qint64 kMaxResourceFileBytes = 16 * 1024 * 1024;
 
-void errorBox(const QString& description) {
+void errorBox(const QString& description, QStringList* problems) {
   platform::ui().beep();
   platform::msgBox(description, platform::MsgButtons::Ok, QStringLiteral("Error"));
+  if (problems)
+    problems->append(description);
 }
 
 // Copies source over target; on failure beeps and names the source.
-void copyAndReport(const QString& source, const QString& target) {
+void copyAndReport(const QString& source, const QString& target, QStringList* problems) {
   const QString from = WinPath::resolve(source);
   const QString to = WinPath::resolve(target);
   bool ok = QFileInfo(from).isFile();
@@ -46,6 +50,8 @@ void copyAndReport(const QString& source, const QString& target) {
     platform::ui().beep();
     platform::msgBox(QStringLiteral("Unable to find file ") + source, platform::MsgButtons::Ok,
                      QStringLiteral("File Copy Error"));
+    if (problems)
+      problems->append(QStringLiteral("Unable to find file ") + source);
   }
 }
 
@@ -53,7 +59,11 @@ void copyAndReport(const QString& source, const QString& target) {
 
 QString LonWorksPath() {
   CRegistry reg;
-  return reg.MachineSetting(registration::kLonWorksKey, registration::kLonWorksPathValue);
+  const QString path = reg.MachineSetting(registration::kLonWorksKey, registration::kLonWorksPathValue);
+  qCDebug(platform::lcRegistry).noquote() << "LonWorks tree:" << (path.isEmpty() ? QStringLiteral("(not set)") : path)
+                                          << "(HKEY_LOCAL_MACHINE\\SOFTWARE\\LonWorks, \"LonWorks Path\", registry"
+                                          << platform::Registry::rootFolder() + u')';
+  return path;
 }
 
 void LoadObjectNames() {
@@ -97,10 +107,14 @@ void LoadObjectNames() {
   MMain.ExternalModemBaseName = ext1.size() > 3 ? ext1.left(ext1.size() - 3) : QString();
 }
 
-bool InstallDeviceResources() {
+bool InstallDeviceResources(QStringList* problems) {
   const QString L = LonWorksPath();
-  if (L.isEmpty())
+  if (L.isEmpty()) {
+    if (problems)
+      problems->append(QStringLiteral("no LonWorks tree: HKEY_LOCAL_MACHINE\\") + registration::kLonWorksKey +
+                       QStringLiteral(" has no \"") + registration::kLonWorksPathValue + QStringLiteral("\" value"));
     return false;
+  }
   // The plug-in's own files: the data folder that goes with the program's
   // folder (share/rlx-plug beside bin/).
   const QString A = QDir::toNativeSeparators(platform::ProductDataFolder(registration::ProgramFolder()));
@@ -109,14 +123,14 @@ bool InstallDeviceResources() {
   // Resource directories, reusing folders that differ only in case.
   if (WinPath::diskName(L + QStringLiteral("\\types\\user")).toUpper() != QLatin1String("USER") &&
       !WinPath::makeDirs(L + QStringLiteral("\\types\\User")))
-    errorBox(QStringLiteral("Path not found: ") + L + QStringLiteral("\\types\\User"));
+    errorBox(QStringLiteral("Path not found: ") + L + QStringLiteral("\\types\\User"), problems);
   if (WinPath::diskName(L + QStringLiteral("\\types\\User\\Zev")).toUpper() != QLatin1String("ZEV") &&
       !WinPath::makeDirs(L + QStringLiteral("\\types\\User\\Zev")))
-    errorBox(QStringLiteral("Path not found: ") + L + QStringLiteral("\\types\\User\\Zev"));
+    errorBox(QStringLiteral("Path not found: ") + L + QStringLiteral("\\types\\User\\Zev"), problems);
 
   for (const QString& name : kXifNames)
     copyAndReport(A + QStringLiteral("\\xif\\") + name + QStringLiteral(".xif"),
-                  L + QStringLiteral("\\Import\\") + name + QStringLiteral(".xif"));
+                  L + QStringLiteral("\\Import\\") + name + QStringLiteral(".xif"), problems);
 
   // Stale compiled forms of the interface files; every error is ignored.
   for (const QString& name : kXifNames)
@@ -127,13 +141,13 @@ bool InstallDeviceResources() {
     }
 
   for (const QString& file : kResourceFiles)
-    copyAndReport(A + QStringLiteral("\\Resource\\") + file, R + QStringLiteral("\\") + file);
+    copyAndReport(A + QStringLiteral("\\Resource\\") + file, R + QStringLiteral("\\") + file, problems);
 
   std::unique_ptr<ldrf::LdrfCatalog> catalog;
   try {
     catalog = ldrf::factory().createCatalog();
   } catch (const ldrf::ComponentError& e) {
-    errorBox(e.description());
+    errorBox(e.description(), problems);
     return false;
   }
   qint32 value = 0, handle = 0;
@@ -143,6 +157,9 @@ bool InstallDeviceResources() {
   if (opened != 0 || info != 0) {
     platform::ui().beep();
     platform::msgBox(QStringLiteral("Device Resource file error"), platform::MsgButtons::Ok, QStringLiteral("Error"));
+    if (problems)
+      problems->append(QStringLiteral("Device Resource file error (the catalog in ") + L +
+                       QStringLiteral("\\Types cannot be read)"));
     if (opened == 0)
       catalog->CloseCatalog(handle);
     return false;

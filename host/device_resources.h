@@ -4,6 +4,7 @@
 // and reading the LonMark object names out of the language file at run time.
 
 #include <QString>
+#include <QStringList>
 
 namespace device_resources {
 
@@ -14,7 +15,9 @@ QString LonWorksPath();
 void LoadObjectNames();
 
 // Copies the resource and XIF files and registers the resource directory in
-// the catalog. True when the catalog was updated.
-bool InstallDeviceResources();
+// the catalog. True when the catalog was updated. Each error is shown in its
+// box and, when `problems` is given, added to it; a missing LonWorks path,
+// which shows nothing, is added too.
+bool InstallDeviceResources(QStringList* problems = nullptr);
 
 }  // namespace device_resources

@@ -4,10 +4,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <functional>
 
 #include "host/ldrf.h"
 #include "host/mmain.h"
 #include "host/registration.h"
+#include "host/startup.h"
 #include "lonworks/device_resources/ldrf_standin.h"
 #include "platform/data_folder.h"
 #include "platform/registry.h"
@@ -30,15 +32,20 @@ class DeviceResources : public ::testing::Test {
     // An installation: the program in bin/, its files in the data folder
     // that goes with it (share/rlx-plug), nothing beside the program.
     const QString programFolder = env_.scratch() + "/prefix/bin";
-    dataFolder_ = platform::ProductDataFolder(programFolder);
-    const QString src = testing_support::TestEnv::sourceDir() + "/resources";
     QDir().mkpath(programFolder);
+    dataFolder_ = platform::ProductDataFolder(programFolder);
+    fillDataFolder();
+    registration::SetProgramFolder(programFolder);
+  }
+  // The interface and resource files in the data folder, the missing ones copied again.
+  void fillDataFolder() {
+    const QString src = testing_support::TestEnv::sourceDir() + "/resources";
     QDir().mkpath(dataFolder_ + "/xif");
     QDir().mkpath(dataFolder_ + "/Resource");
     for (const char* f : {"xif/Rlxtlc32.xif", "xif/Rlxtlc20.xif", "Resource/Zev.enu", "Resource/Zev.fmt",
                           "Resource/Zev.fpt", "Resource/Zev.typ"})
-      ASSERT_TRUE(QFile::copy(src + "/" + f, dataFolder_ + "/" + f)) << f;
-    registration::SetProgramFolder(programFolder);
+      if (!QFile::exists(dataFolder_ + "/" + f))
+        ASSERT_TRUE(QFile::copy(src + "/" + f, dataFolder_ + "/" + f)) << f;
   }
   void TearDown() override {
     registration::SetProgramFolder(QString());
@@ -115,6 +122,44 @@ TEST_F(DeviceResources, MissingExplicitXifGivesOneCopyErrorAndGoesOn) {
   EXPECT_TRUE(QFile::exists(L + "/Import/Rlxtlc32.xif"));
   EXPECT_TRUE(QFile::exists(L + "/Types/User/Zev/Zev.typ"));
   EXPECT_EQ(catalog(L).size(), 1);
+}
+
+// "/regplugin" tells an installer by its exit code whether everything was
+// installed and registered; the registration is written in every case.
+TEST_F(DeviceResources, RegPlugInsExitCodeSaysWhetherEverythingWasInstalled) {
+  struct Case {
+    const char* what;
+    std::function<void(const QString& lonWorks)> spoil;
+    int exitCode;
+  };
+  const QList<Case> cases = {
+      {"all in place", [](const QString&) {}, 0},
+      {"an interface file missing", [this](const QString&) { QFile::remove(dataFolder_ + "/xif/Rlxtlc20.xif"); },
+       startup::kExitNotRegistered},
+      {"a resource file missing", [this](const QString&) { QFile::remove(dataFolder_ + "/Resource/Zev.fpt"); },
+       startup::kExitNotRegistered},
+      {"an unreadable catalog",
+       [](const QString& lonWorks) {
+         QFile cat(lonWorks + "/Types/ldrf.cat");
+         ASSERT_TRUE(cat.open(QIODevice::WriteOnly));
+         cat.write("not a catalog\n");
+       },
+       startup::kExitNotRegistered},
+      {"no LonWorks tree",
+       [](const QString&) {
+         platform::Registry::deleteValue(platform::Hive::LocalMachine, "SOFTWARE\\LonWorks", "LonWorks Path");
+       },
+       startup::kExitNotRegistered},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fillDataFolder();
+    const QString L = env_.makeLonWorksTree(QString::fromLatin1(c.what).replace(' ', '_'));
+    c.spoil(L);
+    EXPECT_EQ(startup::RunSwitch(startup::StartMode::RegPlugIn), c.exitCode);
+    EXPECT_TRUE(platform::Registry::keyExists(platform::Hive::LocalMachine, registration::kPlugInKey));
+    registration::DeregisterPlugIn(false);
+  }
 }
 
 TEST_F(DeviceResources, UnreadableCatalogReportsDeviceResourceError) {

@@ -253,7 +253,9 @@ TEST_F(PlugInApi, NetworkNameOpensThroughTheInstancesInterface) {
   EXPECT_EQ(remote.networkName(), "Demo");
   EXPECT_EQ(local.networkName(), "Demo");
   EXPECT_TRUE(lns_.server->remote);
-  EXPECT_EQ(Raised([&] { local.setNetworkName("Elsewhere"); }).description(), "Cannot open the network Elsewhere");
+  EXPECT_TRUE(Raised([&] { local.setNetworkName("Elsewhere"); })
+                  .description()
+                  .startsWith("Cannot open the network Elsewhere: "));
   EXPECT_FALSE(lns_.server->remote);  // the local instance switched the server back
   remote.Release();
   local.Release();

@@ -17,6 +17,9 @@ TEST(Startup, SwitchesAreTrimmedAndCaseInsensitive) {
   EXPECT_EQ(ClassifyCommandLine({"  /RegPlugIn  "}), StartMode::RegPlugIn);
   EXPECT_EQ(ClassifyCommandLine({"", "/REGPLUGIN", ""}), StartMode::RegPlugIn);
   EXPECT_EQ(ClassifyCommandLine({"/DeRegPlugin"}), StartMode::DeregPlugIn);
+  for (const char* help : {"--help", "-h", "/?", " --HELP "})
+    EXPECT_EQ(ClassifyCommandLine({help}), StartMode::Help) << help;
+  EXPECT_EQ(ClassifyCommandLine({"--version"}), StartMode::Version);
 }
 
 TEST(Startup, AnythingElseOpensTheRegistrationDialog) {
@@ -24,6 +27,8 @@ TEST(Startup, AnythingElseOpensTheRegistrationDialog) {
   EXPECT_EQ(ClassifyCommandLine({"/regplugin", "now"}), StartMode::RegistrationDialog);
   EXPECT_EQ(ClassifyCommandLine({"/regplugin2"}), StartMode::RegistrationDialog);
   EXPECT_EQ(ClassifyCommandLine({"regplugin"}), StartMode::RegistrationDialog);
+  EXPECT_EQ(ClassifyCommandLine({"--help", "/regplugin"}), StartMode::RegistrationDialog);
+  EXPECT_EQ(ClassifyCommandLine({"--version", "now"}), StartMode::RegistrationDialog);
 }
 
 TEST(Startup, OnlyTheEmbeddingArgumentAloneIsAnAutomationStart) {

@@ -188,6 +188,9 @@ QString FreeName(const QString& base, const std::function<bool(const QString&)>&
 
 void RegisterCommands() {
   fRegTemplate dialog;
+  // Nobody there to choose (no display): nothing is registered.
+  if (!ui().awaitOperator(&dialog))
+    return;
   ui().showModeless(&dialog);
   fRegTemplate::fRegTemplateLoaded = true;
   // Wait for the operator's choice, sleeping in the event loop. Closing the

@@ -3,10 +3,13 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QMutex>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QVariant>
 #include <optional>
+
+#include "platform/log_categories.h"
 
 namespace platform {
 
@@ -219,9 +222,22 @@ std::optional<RegType> regTypeFromName(const QString& name) {
 
 QString Registry::rootFolder() {
   const QString env = qEnvironmentVariable("RLX_REGISTRY_ROOT");
-  if (!env.isEmpty())
-    return env;
-  return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/RLX_Plug/registry");
+  const QString root = !env.isEmpty() ? env
+                                      : QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                                            QStringLiteral("/RLX_Plug/registry");
+  if (lcRegistry().isDebugEnabled()) {
+    // Once for each root used, not for every value read.
+    static QMutex mutex;
+    static QString told;
+    const QMutexLocker lock(&mutex);
+    if (told != root) {
+      told = root;
+      qCDebug(lcRegistry).noquote() << "registry root:" << root
+                                    << (env.isEmpty() ? "(the default: RLX_REGISTRY_ROOT is not set)"
+                                                      : "(RLX_REGISTRY_ROOT)");
+    }
+  }
+  return root;
 }
 
 QString Registry::hiveFile(Hive hive) {

@@ -41,6 +41,13 @@ class UiServices {
   // Shows the dialog modally (owned by its parent) and returns its result.
   virtual int showModal(QDialog* dialog) = 0;
   virtual void showModeless(QWidget* window) = 0;
+  // Called before waiting for the operator's answer in a window shown without
+  // blocking. False when nobody can answer: the caller gives up the wait as
+  // if the window had been closed.
+  virtual bool awaitOperator(QWidget* window) {
+    (void)window;
+    return true;
+  }
   // Asks the desktop to open a web address or a document with its handler.
   virtual bool openUrl(const QString& url) = 0;
   virtual bool openDocument(const QString& path, const QString& workingDirectory) = 0;

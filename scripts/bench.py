@@ -74,8 +74,32 @@ echo "startup_ns=$((t1 - t0)) rss_kb=$rss idle_ticks=$((b - a)) hz=$(getconf CLK
     return int(values["startup_ns"]) * 1e-9, int(values["rss_kb"]), idle_share
 
 
+class VirtualScreen:
+    """An X server of its own (Xvfb) for the run; its display name in .display."""
+
+    def __enter__(self):
+        read, write = os.pipe()
+        self.server = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x1024x24",
+                                        "-nolisten", "tcp"], pass_fds=(write,),
+                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write)
+        with os.fdopen(read) as f:
+            number = f.readline().strip()
+        if not number:
+            self.server.kill()
+            raise SystemExit("Xvfb did not start")
+        self.display = ":" + number
+        return self
+
+    def __exit__(self, *exc):
+        self.server.kill()
+        self.server.wait()
+
+
 def register_wait_cpu(build, seconds):
-    """CPU share of RLX_Plug while the "Register" template dialog waits for the operator."""
+    """CPU share of RLX_Plug while the "Register" template dialog waits for the operator.
+    The dialog is shown on a virtual screen: drawn offscreen nobody could answer it, and
+    the plug-in would end instead of waiting."""
     bindir = os.path.join(build, "bin")
     script = r'''
 set -euo pipefail
@@ -100,10 +124,11 @@ a=$(ticks); sleep "$span"; b=$(ticks)
 echo "wait_ticks=$((b - a)) hz=$(getconf CLK_TCK)"
 kill -9 "$pid" "$director" 2>/dev/null || true
 '''
-    with tempfile.TemporaryDirectory() as work:
-        env = dict(os.environ, RLX_REGISTRY_ROOT=os.path.join(work, "registry"), QT_QPA_PLATFORM="offscreen",
+    with tempfile.TemporaryDirectory() as work, VirtualScreen() as screen:
+        env = dict(os.environ, RLX_REGISTRY_ROOT=os.path.join(work, "registry"), DISPLAY=screen.display,
                    XDG_RUNTIME_DIR=os.path.join(work, "runtime"))
-        env.pop("DISPLAY", None)
+        env.pop("QT_QPA_PLATFORM", None)
+        env.pop("WAYLAND_DISPLAY", None)
         os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700)
         conf = os.path.join(build, "share", "dbus-1", "session.conf")
         out = subprocess.run(["dbus-run-session", f"--config-file={conf}", "--", "bash", "-c", script, "bench",

@@ -284,6 +284,11 @@ class ObjectServer : public LnsObject {
   virtual void StartTransaction() = 0;
   virtual void CommitTransaction() = 0;
   virtual void CancelTransaction() = 0;
+
+  // Where the server keeps (or, not yet open, would look for) its network
+  // database, for reports to the operator; "" when it cannot tell. Not a
+  // member of the automation interface; never throws.
+  virtual QString DatabaseLocation() { return QString(); }
 };
 using ObjectServerPtr = std::shared_ptr<ObjectServer>;
 

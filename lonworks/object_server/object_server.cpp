@@ -519,6 +519,18 @@ RuntimeContext& SimObjectServer::runtimeContext() { return core_->ctx(); }
 
 QString SimObjectServer::databasePath() const { return core_->db ? core_->db->path() : core_->options.databasePath; }
 
+QString SimObjectServer::DatabaseLocation() {
+  if (core_->db)
+    return core_->db->path();
+  if (!core_->options.databasePath.isEmpty())
+    return core_->options.databasePath;
+  try {
+    return SimDatabase::defaultPath();
+  } catch (const lns::LnsError&) {
+    return QString();  // no LonWorks tree: no file to name
+  }
+}
+
 qint64 SimObjectServer::createNetwork(const QString& name) {
   SimDatabase& db = core_->requireServer();
   checkName(name, "network");

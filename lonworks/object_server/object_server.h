@@ -82,6 +82,9 @@ class SimObjectServer : public lns::ObjectServer {
   void CommitTransaction() override;
   void CancelTransaction() override;
   bool inTransaction() const;
+  // The SQLite file: the one open, the one the options name, or the one under
+  // the LonWorks tree the registry names.
+  QString DatabaseLocation() override;
 
   // Beyond the automation interface: administration for lnsdb, tests and the
   // simulation. All need the server open and throw LnsError.

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
+
 #include "lonworks/object_server/test_network.h"
+#include "platform/registry.h"
 
 namespace lnssim {
 namespace {
@@ -252,6 +255,19 @@ TEST_F(ObjectServerTest, MembersNeedTheServerNetworkAndSystemOpen) {
   network->Open();
   system->Open();
   EXPECT_EQ(device->Handle(), 1);
+}
+
+// Reports name the database: the file open, or the one an opening would try.
+TEST_F(ObjectServerTest, TheDatabaseLocationIsTheFileOpenOrTheOneTheRegistryNames) {
+  const QString file = QFileInfo(tree.databasePath()).canonicalFilePath();
+  EXPECT_EQ(QFileInfo(server->DatabaseLocation()).canonicalFilePath(), file);
+  server->Close();
+  EXPECT_EQ(QFileInfo(server->DatabaseLocation()).canonicalFilePath(), file);
+  ServerOptions elsewhere;
+  elsewhere.databasePath = "/nowhere/lns.db";
+  EXPECT_EQ(SimObjectServer(elsewhere).DatabaseLocation(), "/nowhere/lns.db");
+  platform::Registry::deleteValue(platform::Hive::LocalMachine, "SOFTWARE\\LonWorks", "LonWorks Path");
+  EXPECT_EQ(server->DatabaseLocation(), "");
 }
 
 TEST_F(ObjectServerTest, OffNetKeepsDevicesOutOfReach) {

@@ -22,6 +22,16 @@ expect_err() {
   [ "$rc" == "$code" ] || { cat "$work/err" >&2; fail "$what: exit code $rc, expected $code"; }
   grep -qxF -- "$line" "$work/err" || { cat "$work/err" >&2; fail "$what: no line '$line'"; }
 }
+# expect_err_start DESCRIPTION EXIT-CODE START-OF-STDERR-LINE COMMAND...: as expect_err, for a
+# line that begins so (a description that goes on to name files and the environment).
+expect_err_start() {
+  local what=$1 code=$2 start=$3 rc=0
+  shift 3
+  "$@" >"$work/out" 2>"$work/err" || rc=$?
+  [ "$rc" == "$code" ] || { cat "$work/err" >&2; fail "$what: exit code $rc, expected $code"; }
+  awk -v s="$start" 'index($0, s) == 1 { found = 1 } END { exit !found }' "$work/err" ||
+    { cat "$work/err" >&2; fail "$what: no line starting '$start'"; }
+}
 hold_in_background() {  # starts a holding director; its pid in $held
   local log=$1
   shift
@@ -73,14 +83,15 @@ for path in Routers/RLX-Missing RLX-LonMark "////" ":::/::" "Routers//RLX-LonMar
 done
 
 step "networks and interfaces that cannot be opened"
-expect_err "unknown network" 2 "Error 20006 (source RLX_Plug): Cannot open the network Nope" \
+expect_err_start "unknown network" 2 \
+  "Error 20006 (source RLX_Plug): Cannot open the network Nope: Object not found: network Nope. Database tried: $lon/Database/lns.db (registry $work/registry). The plug-in takes its environment" \
   "$director" --network Nope get networkName
 expect_err "unknown interface" 2 \
   "Error 20006 (source RLX_Plug): Cannot open the network Demo: there is no network interface \"NoSuchNI\"" \
   "$director" --interface NoSuchNI --network Demo
 expect_out "remote through NI-1" $'true\nDemo' "$director" --interface NI-1 --network Demo get Remote get networkName
 long=$(head -c 100000 /dev/zero | tr '\0' 'x')
-expect_err "a 100 kB network name" 2 "Error 20006 (source RLX_Plug): Cannot open the network $long" \
+expect_err_start "a 100 kB network name" 2 "Error 20006 (source RLX_Plug): Cannot open the network $long: " \
   "$director" --network "$long"
 
 step "a missing or damaged database"
@@ -88,10 +99,11 @@ db="$lon/Database/lns.db"
 [ -f "$db" ] || fail "no database at $db"
 mv "$db" "$work/lns.db.saved"
 rm -f "$db-wal" "$db-shm"
-expect_err "missing database" 2 "Error 20006 (source RLX_Plug): Cannot open the network Demo" \
+expect_err_start "missing database" 2 \
+  "Error 20006 (source RLX_Plug): Cannot open the network Demo: The network database $db does not exist (registry $work/registry). The plug-in takes" \
   "$director" --network Demo
 head -c 8192 /dev/urandom >"$db"
-expect_err "corrupt database" 2 "Error 20006 (source RLX_Plug): Cannot open the network Demo" \
+expect_err_start "corrupt database" 2 "Error 20006 (source RLX_Plug): Cannot open the network Demo: The network database $db " \
   "$director" --network Demo
 rm -f "$db" "$db-wal" "$db-shm"
 mv "$work/lns.db.saved" "$db"

@@ -12,6 +12,7 @@ e2e_private_bus "$@"
 readonly_text="Attempt to write to read-only property"
 moved_text="Plug-in can't be moved or sized while minimized or maximized"
 hidden_text="Can not modify the minimzed property when invisble. The property will be applied the next time the plug-in is made visible"
+environment_text="The plug-in takes its environment (RLX_REGISTRY_ROOT, which names the registry and with it the LonWorks path) from the D-Bus session bus that started it, not from the director; set it there with dbus-update-activation-environment for the plug-in's next start"
 
 step "a LonWorks tree with the plug-in installed and the Demo network"
 setup_demo_tree
@@ -54,9 +55,12 @@ director_error 20004 "Object type not supported for this command" --network Demo
 
 step "20006: a network that cannot be opened; the open one stays"
 gio_ok g set networkName s Demo
-gio_error "set networkName s Nope" 20006 "Cannot open the network Nope"
+gio_error "set networkName s Nope" 20006 \
+  "Cannot open the network Nope: Object not found: network Nope. Database tried: $lon/Database/lns.db (registry $work/registry). $environment_text"
 gio_expect g "ok Demo" get networkName
-director_error 20006 "Cannot open the network Demo " --network "Demo "
+director_error 20006 \
+  "Cannot open the network Demo : Object not found: network Demo . Database tried: $lon/Database/lns.db (registry $work/registry). $environment_text" \
+  --network "Demo "
 
 step "20005: objects that are not found"
 gio_error "send 13 7 Routers/RLX-Missing" 20005 "Object not found"
@@ -101,4 +105,15 @@ gio_expect g "ok Demo" get networkName
 expect_eq "the plug-in process" "$pid" "$(plugin_pid)"
 gio_ok g release
 wait_plugin_ended "the plug-in ends with the last object released and no window shown" "$pid"
+
+step "20006 from a plug-in the bus starts with another registry than the director's: the database it tried"
+# The director's own registry holds Demo; the bus hands the next plug-in another one.
+other="$work/other-registry"
+RLX_REGISTRY_ROOT="$other" "$bin/rlx-reg" add 'HKLM\SOFTWARE\LonWorks' /v 'LonWorks Path' /d "$work/OtherLon" /f >/dev/null
+bus_call UpdateActivationEnvironment "{'RLX_REGISTRY_ROOT': '$other'}" >/dev/null
+director_error 20006 \
+  "Cannot open the network Demo: The network database $work/OtherLon/Database/lns.db does not exist (registry $other). $environment_text" \
+  --network Demo
+bus_call UpdateActivationEnvironment "{'RLX_REGISTRY_ROOT': '$work/registry'}" >/dev/null
+wait_plugin_ended "the plug-in on the other registry ends"
 echo "errors: ok"

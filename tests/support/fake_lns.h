@@ -198,7 +198,9 @@ class FakeServer : public lns::ObjectServer {
   void StartTransaction() override { ++transactionsStarted; }
   void CommitTransaction() override {}
   void CancelTransaction() override {}
+  QString DatabaseLocation() override { return databaseLocation; }
   int transactionsStarted = 0;
+  QString databaseLocation;  // "" : the fake cannot tell
 
   std::shared_ptr<FakeCollection<lns::NetworkInterface>> interfaces;
   std::shared_ptr<FakeCollection<lns::Network>> networks;
