@@ -57,9 +57,28 @@ void copyAndReport(const QString& source, const QString& target, QStringList* pr
 
 }  // namespace
 
-QString LonWorksPath() {
+QString LonWorksPathProblem() {
   CRegistry reg;
   const QString path = reg.MachineSetting(registration::kLonWorksKey, registration::kLonWorksPathValue);
+  const QString where = QStringLiteral("HKEY_LOCAL_MACHINE\\") + registration::kLonWorksKey +
+                        QStringLiteral(", value \"") + registration::kLonWorksPathValue + QStringLiteral("\"");
+  if (path.trimmed().isEmpty())
+    return QStringLiteral("no LonWorks tree: ") + where + QStringLiteral(" is not set");
+  if (!WinPath::isAbsolute(path))
+    return QStringLiteral(
+               "The LonWorks path \"%1\" (%2, registry %3) is not an absolute folder; set it to the "
+               "LonWorks tree's full path")
+        .arg(path, where, platform::Registry::rootFolder());
+  return QString();
+}
+
+QString LonWorksPath() {
+  CRegistry reg;
+  QString path = reg.MachineSetting(registration::kLonWorksKey, registration::kLonWorksPathValue);
+  // A path that is not absolute (a Windows installer's "C:\LonWorks") would
+  // be taken relative to whatever the current folder is: it counts as unset.
+  if (!path.trimmed().isEmpty() && !WinPath::isAbsolute(path))
+    path.clear();
   qCDebug(platform::lcRegistry).noquote() << "LonWorks tree:" << (path.isEmpty() ? QStringLiteral("(not set)") : path)
                                           << "(HKEY_LOCAL_MACHINE\\SOFTWARE\\LonWorks, \"LonWorks Path\", registry"
                                           << platform::Registry::rootFolder() + u')';
@@ -110,9 +129,12 @@ void LoadObjectNames() {
 bool InstallDeviceResources(QStringList* problems) {
   const QString L = LonWorksPath();
   if (L.isEmpty()) {
-    if (problems)
-      problems->append(QStringLiteral("no LonWorks tree: HKEY_LOCAL_MACHINE\\") + registration::kLonWorksKey +
-                       QStringLiteral(" has no \"") + registration::kLonWorksPathValue + QStringLiteral("\" value"));
+    const QString problem = LonWorksPathProblem();
+    // A path that is set but unusable is the installer's to mend: say so.
+    if (problem.startsWith(QLatin1String("The LonWorks path")))
+      errorBox(problem, problems);
+    else if (problems)
+      problems->append(problem);
     return false;
   }
   // The plug-in's own files: the data folder that goes with the program's

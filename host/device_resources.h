@@ -10,6 +10,9 @@ namespace device_resources {
 
 // L: the "LonWorks Path" value of the machine key "SOFTWARE\LonWorks" ("" when unset).
 QString LonWorksPath();
+// Why LonWorksPath() is "": not set, or not an absolute folder (naming the
+// value and where it was read). "" when the path is usable.
+QString LonWorksPathProblem();
 
 // Fills the six LonMark object names of the process-wide state.
 void LoadObjectNames();

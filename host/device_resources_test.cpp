@@ -162,6 +162,33 @@ TEST_F(DeviceResources, RegPlugInsExitCodeSaysWhetherEverythingWasInstalled) {
   }
 }
 
+// A "LonWorks Path" a Windows installer left ("C:\LonWorks") or any other
+// relative one: nothing is made under the current folder, the value and where
+// it was read are named, and /regplugin ends with a failure.
+TEST_F(DeviceResources, ALonWorksPathThatIsNotAbsoluteIsRefused) {
+  const QString cwd = env_.scratch() + "/cwd";
+  ASSERT_TRUE(QDir().mkpath(cwd));
+  const QString previous = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(cwd));
+  for (const char* path : {"C:\\LonWorks", "LonWorks", "..\\LonWorks"}) {
+    SCOPED_TRACE(path);
+    scriptedUi().clear();
+    ASSERT_TRUE(
+        platform::Registry::setValue(platform::Hive::LocalMachine, "SOFTWARE\\LonWorks", "LonWorks Path", path));
+    EXPECT_EQ(startup::RunSwitch(startup::StartMode::RegPlugIn), startup::kExitNotRegistered);
+    ASSERT_FALSE(scriptedUi().boxes().isEmpty());
+    const QString text = scriptedUi().boxes().front().text;
+    EXPECT_TRUE(text.contains(QString("\"%1\"").arg(path))) << text.toStdString();
+    EXPECT_TRUE(text.contains("HKEY_LOCAL_MACHINE\\SOFTWARE\\LonWorks")) << text.toStdString();
+    EXPECT_TRUE(device_resources::LonWorksPath().isEmpty());
+    EXPECT_TRUE(QDir(cwd).isEmpty())
+        << QDir(cwd).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).join(", ").toStdString();
+    EXPECT_TRUE(QDir(env_.scratch() + "/LonWorks").exists() == false);
+    registration::DeregisterPlugIn(false);
+  }
+  QDir::setCurrent(previous);
+}
+
 TEST_F(DeviceResources, UnreadableCatalogReportsDeviceResourceError) {
   const QString L = env_.makeLonWorksTree();
   QFile cat(L + "/Types/ldrf.cat");

@@ -66,6 +66,11 @@ QString WinPath::diskName(const QString& path) {
   return QFileInfo(local).fileName();
 }
 
+bool WinPath::isAbsolute(const QString& path) {
+  const QString local = resolve(path.trimmed());
+  return !local.isEmpty() && QDir::isAbsolutePath(local);
+}
+
 QString WinPath::join(const QString& a, const QString& b) {
   if (a.endsWith(u'\\') || a.endsWith(u'/'))
     return a + b;

@@ -25,6 +25,10 @@ class WinPath {
   static QString diskName(const QString& path);
   // Joins with a backslash, without doubling one that is already there.
   static QString join(const QString& a, const QString& b);
+  // True when the path names a place from the root of the file system (a
+  // Windows path such as "C:\LonWorks" does not on Linux: it would be taken
+  // relative to the current folder).
+  static bool isAbsolute(const QString& path);
 };
 
 }  // namespace platform

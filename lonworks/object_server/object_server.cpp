@@ -253,7 +253,7 @@ class SimSystem : public lns::System, public SimRow {
     // folder beside the database's folder.
     const auto lon = platform::Registry::value(platform::Hive::LocalMachine, QStringLiteral("SOFTWARE\\LonWorks"),
                                                QStringLiteral("LonWorks Path"));
-    if (lon && !lon->data.trimmed().isEmpty())
+    if (lon && platform::WinPath::isAbsolute(lon->data))
       return platform::WinPath::resolve(platform::WinPath::join(lon->data, QStringLiteral("Import")));
     return QDir::cleanPath(QFileInfo(db.path()).absolutePath() + QStringLiteral("/../Import"));
   }

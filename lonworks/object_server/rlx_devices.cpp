@@ -18,7 +18,8 @@ namespace {
 QString lonWorksPath() {
   const auto v = platform::Registry::value(platform::Hive::LocalMachine, QStringLiteral("SOFTWARE\\LonWorks"),
                                            QStringLiteral("LonWorks Path"));
-  return v ? v->data.trimmed() : QString();
+  // Only an absolute folder: a relative one would be read from the current folder.
+  return v && platform::WinPath::isAbsolute(v->data) ? v->data.trimmed() : QString();
 }
 
 // Object index -> string index of the language file.

@@ -197,6 +197,11 @@ QString SimDatabase::defaultPath() {
     throw lns::LnsError(lns::kErrDatabase,
                         QStringLiteral("The network database cannot be found: the \"LonWorks Path\" value of "
                                        "SOFTWARE\\LonWorks is not set"));
+  if (!platform::WinPath::isAbsolute(lon->data))
+    throw lns::LnsError(lns::kErrDatabase,
+                        QStringLiteral("The network database cannot be found: the \"LonWorks Path\" "
+                                       "value of SOFTWARE\\LonWorks (\"%1\") is not an absolute folder")
+                            .arg(lon->data));
   return platform::WinPath::resolve(platform::WinPath::join(lon->data, QStringLiteral("Database\\lns.db")));
 }
 
