@@ -43,9 +43,11 @@ class DeviceResources : public ::testing::Test {
     QDir().mkpath(dataFolder_ + "/xif");
     QDir().mkpath(dataFolder_ + "/Resource");
     for (const char* f : {"xif/Rlxtlc32.xif", "xif/Rlxtlc20.xif", "Resource/Zev.enu", "Resource/Zev.fmt",
-                          "Resource/Zev.fpt", "Resource/Zev.typ"})
-      if (!QFile::exists(dataFolder_ + "/" + f))
+                          "Resource/Zev.fpt", "Resource/Zev.typ"}) {
+      if (!QFile::exists(dataFolder_ + "/" + f)) {
         ASSERT_TRUE(QFile::copy(src + "/" + f, dataFolder_ + "/" + f)) << f;
+      }
+    }
   }
   void TearDown() override {
     registration::SetProgramFolder(QString());

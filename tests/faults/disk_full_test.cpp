@@ -101,8 +101,9 @@ TEST_F(DiskFull, TheSharedCatalogAndTheResourceCopiesAreWholeOrAsTheyWere) {
     EXPECT_TRUE(enuNow == "previous names\n" || enuNow == newEnu) << enuNow.left(80).toStdString();
     const bool catalogWhole = catalogNow.startsWith(others) && catalogNow.contains("ZEV");
     EXPECT_TRUE(catalogNow == others || catalogWhole) << catalogNow.toStdString();
-    if (enuNow != newEnu || !catalogWhole)
+    if (enuNow != newEnu || !catalogWhole) {
       EXPECT_TRUE(!installed || !scriptedUi().boxes().isEmpty()) << "a failed write reported as success";
+    }
   }
   // Once the disk has room again everything is in place, the other maker's
   // directory kept.
