@@ -99,7 +99,15 @@ QString ShownReply(const Reply& reply) {
 }  // namespace
 
 QDBusMessage ReplyMessage(const QDBusMessage& call, const Reply& reply) {
-  return reply.isError() ? call.createErrorReply(reply.errorName, reply.errorMessage) : call.createReply(reply.values);
+  if (!reply.isError())
+    return call.createReply(reply.values);
+  // An error's text may quote what the director sent; it is cut short so a
+  // flood of calls never turns into a flood of large replies.
+  constexpr qsizetype kMaxErrorText = 8192;
+  const QString text = reply.errorMessage.size() > kMaxErrorText
+                           ? reply.errorMessage.left(kMaxErrorText) + QStringLiteral("...")
+                           : reply.errorMessage;
+  return call.createErrorReply(reply.errorName, text);
 }
 
 QString ErrorName(qint32 number, const QString& source) {

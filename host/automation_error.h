@@ -45,6 +45,17 @@ inline const QString kRegistrationInProgressText = QStringLiteral(
     "Registration is in progress: another Register command is waiting in the \"Register RLX_PLUG\" window; send "
     "Register again when that window has closed");
 
+// Texts a director passes (object names, network and interface names) are
+// refused beyond this length: no LNS path comes near it, and a longer text is
+// not split, looked up or stored.
+inline constexpr qsizetype kMaxDirectorText = 4096;
+inline QString TooLongText(const QString& what, qsizetype length) {
+  return QStringLiteral("The %1 is %2 characters long; no LNS name or path is longer than %3 characters")
+      .arg(what)
+      .arg(length)
+      .arg(kMaxDirectorText);
+}
+
 // An error with no number of its own (a fault the caller cannot act on):
 // the classic "Automation error".
 inline constexpr qint32 kUnexpected = 440;

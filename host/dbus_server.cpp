@@ -84,12 +84,41 @@ bool DBusServer::handleMessage(const QDBusMessage& message, const QDBusConnectio
       (iface.isEmpty() && message.member() == QLatin1String("Introspect") && message.signature().isEmpty()))
     return false;
 
-  const Call call{message.service(), message.path(), iface, message.member(), message.signature(), message.arguments()};
-  const Reply reply = dispatcher_.dispatch(call);
-  if (message.isReplyRequired()) {
-    connection.send(ReplyMessage(message, reply));
+  // Calls keep their order: once one waits, every later one waits behind it.
+  if (depth_ >= kMaxNestedCalls || !waiting_.empty()) {
+    waiting_.push_back(Waiting{message, connection});
+    answerWaitingLater();
+    return true;
   }
+  answer(message, connection);
   return true;
+}
+
+void DBusServer::answer(const QDBusMessage& message, const QDBusConnection& connection) {
+  const Call call{message.service(), message.path(),      message.interface(),
+                  message.member(),  message.signature(), message.arguments()};
+  ++depth_;
+  const Reply reply = dispatchCall(call);
+  --depth_;
+  if (message.isReplyRequired()) {
+    QDBusConnection(connection).send(ReplyMessage(message, reply));
+  }
+  if (!waiting_.empty())
+    answerWaitingLater();
+}
+
+void DBusServer::answerWaitingLater() {
+  if (drainScheduled_)
+    return;
+  drainScheduled_ = true;
+  QTimer::singleShot(0, this, [this] {
+    drainScheduled_ = false;
+    while (!waiting_.empty() && depth_ < kMaxNestedCalls) {
+      const Waiting next = waiting_.front();
+      waiting_.pop_front();
+      answer(next.message, next.connection);
+    }
+  });
 }
 
 IdleMonitor::IdleMonitor(const platform::Clock& clock, qint64 idleMs, std::function<bool()> busy,

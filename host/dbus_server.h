@@ -8,6 +8,7 @@
 #include <QDBusServiceWatcher>
 #include <QDBusVirtualObject>
 #include <QTimer>
+#include <deque>
 #include <functional>
 
 #include "host/automation_dispatch.h"
@@ -33,8 +34,31 @@ class DBusServer : public QDBusVirtualObject {
   QString introspect(const QString& path) const override;
   bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override;
 
+  // A call may wait for the operator on the event loop (Register's dialog, a
+  // window's open sequence), where the next call comes in and may wait in
+  // turn. At most this many calls are under way inside one another; later
+  // calls wait in order until one of them ends, so no director, however many
+  // calls it queues, can make the server recurse without bound.
+  static constexpr int kMaxNestedCalls = 4;
+  int callsUnderWay() const { return depth_; }
+  int callsWaiting() const { return static_cast<int>(waiting_.size()); }
+
+ protected:
+  // Answers one call (the dispatcher; a test puts its own calls here).
+  virtual Reply dispatchCall(const Call& call) { return dispatcher_.dispatch(call); }
+
  private:
   void watchOwner(const QString& owner);
+  void answer(const QDBusMessage& message, const QDBusConnection& connection);
+  void answerWaitingLater();
+
+  struct Waiting {
+    QDBusMessage message;
+    QDBusConnection connection;
+  };
+  std::deque<Waiting> waiting_;
+  int depth_ = 0;
+  bool drainScheduled_ = false;
 
   QDBusConnection connection_;
   Dispatcher dispatcher_;

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QDBusMessage>
 #include <QWidget>
+#include <algorithm>
 
 #include "tests/support/plugin_fixture.h"
 
@@ -44,6 +47,53 @@ TEST(IdleMonitor, PeriodComesFromTheEnvironment) {
   qputenv("RLX_PLUG_IDLE_EXIT_MS", "1500");
   EXPECT_EQ(automation::IdleExitMs(), 1500);
   qunsetenv("RLX_PLUG_IDLE_EXIT_MS");
+}
+
+// Each call waits on the event loop (as one waiting for the operator does),
+// and the next call arrives while it waits. However many arrive, at most
+// kMaxNestedCalls run inside one another; the rest wait their turn and are
+// all answered, in the order they came.
+class NestingServer : public automation::DBusServer {
+ public:
+  NestingServer() : DBusServer(QDBusConnection(QStringLiteral("not connected"))) {}
+  int arriving = 0;  // calls still to arrive, one inside each answered call
+  int deepest = 0;
+  QStringList answered;
+
+ protected:
+  automation::Reply dispatchCall(const automation::Call& call) override {
+    deepest = std::max(deepest, callsUnderWay());
+    answered << call.args.value(2).toString();
+    if (arriving > 0) {
+      const QString name = QString::number(100 - --arriving);
+      handleMessage(Message(name), QDBusConnection(QStringLiteral("not connected")));
+    }
+    QCoreApplication::processEvents();
+    return automation::Reply::ok();
+  }
+
+ public:
+  static QDBusMessage Message(const QString& name) {
+    QDBusMessage m = QDBusMessage::createMethodCall(automation::kServiceName, automation::kObjectsPath + "/1",
+                                                    automation::kObjectInterface, QStringLiteral("SendCommand"));
+    m << qint32(50) << qint16(0) << name;
+    return m;
+  }
+};
+
+TEST(DBusServer, CallsThatArriveWhileOthersWaitNestAtMostABoundedDepth) {
+  NestingServer server;
+  server.arriving = 99;
+  server.handleMessage(NestingServer::Message(QStringLiteral("1")), QDBusConnection(QStringLiteral("not connected")));
+  for (int i = 0; i < 1000 && (server.callsWaiting() > 0 || server.callsUnderWay() > 0); ++i)
+    QCoreApplication::processEvents();
+  EXPECT_EQ(server.deepest, automation::DBusServer::kMaxNestedCalls);
+  EXPECT_EQ(server.callsWaiting(), 0);
+  EXPECT_EQ(server.callsUnderWay(), 0);
+  QStringList inOrder;
+  for (int i = 1; i <= 100; ++i)
+    inOrder << QString::number(i);
+  EXPECT_EQ(server.answered, inOrder);
 }
 
 class InUse : public testing_support::PlugInFixture {};

@@ -341,6 +341,18 @@ void LNSPlugInAPI::setConstant(const QString&) { throw AutomationError(kReadOnly
 
 QVariant LNSPlugInAPI::Invoke(int slot, const QVariantList& args) {
   const QVariant a = args.value(0);
+  // Over-long texts are refused before anything is done with them.
+  const auto limit = [](const QVariant& v, const char* what) {
+    const qsizetype length = v.toString().size();
+    if (length > kMaxDirectorText)
+      throw AutomationError(kObjectNotFound, TooLongText(QString::fromLatin1(what), length));
+  };
+  if (slot == 1)
+    limit(args.value(2), "object name");
+  else if (slot == 5)
+    limit(a, "network name");
+  else if (slot == 7)
+    limit(a, "network interface name");
   try {
     switch (slot) {
       case 1:

@@ -207,6 +207,31 @@ TEST_F(PlugInApi, SendCommandErrors) {
   api.Release();
 }
 
+// A name no LNS path comes near is refused before anything is looked up,
+// opened or kept, with the limit in the text.
+TEST_F(PlugInApi, OverLongNamesAreRefusedAtOnceWithTheLimit) {
+  LNSPlugInAPI api;
+  OpenDemoDirectly();
+  const QString tooLong(automation_errors::kMaxDirectorText + 1, u'N');
+  const struct {
+    int slot;
+    QVariantList args;
+    const char* what;
+  } cases[] = {{1, {qint32(13), qint16(7), tooLong}, "The object name"},
+               {5, {tooLong}, "The network name"},
+               {7, {tooLong}, "The network interface name"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const AutomationError e = Raised([&] { api.Invoke(c.slot, c.args); });
+    EXPECT_EQ(e.number(), 20005);
+    EXPECT_EQ(e.description(), QString::fromLatin1(c.what) +
+                                   " is 4097 characters long; no LNS name or path is longer than 4096 characters");
+  }
+  EXPECT_TRUE(main()->opens.empty());
+  EXPECT_EQ(api.networkName(), "Demo");
+  api.Release();
+}
+
 TEST_F(PlugInApi, ErrorsOfTheWindowReachTheDirectorWithTheirOwnNumberAndSource) {
   LNSPlugInAPI api;
   OpenDemoDirectly();

@@ -91,7 +91,8 @@ expect_err "unknown interface" 2 \
   "$director" --interface NoSuchNI --network Demo
 expect_out "remote through NI-1" $'true\nDemo' "$director" --interface NI-1 --network Demo get Remote get networkName
 long=$(head -c 100000 /dev/zero | tr '\0' 'x')
-expect_err_start "a 100 kB network name" 2 "Error 20006 (source RLX_Plug): Cannot open the network $long: " \
+expect_err "a 100 kB network name" 2 \
+  "Error 20005 (source RLX_Plug): The network name is 100000 characters long; no LNS name or path is longer than 4096 characters" \
   "$director" --network "$long"
 
 step "a missing or damaged database"

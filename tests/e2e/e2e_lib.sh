@@ -218,6 +218,29 @@ a11y_labels() { a11y labels "$@"; }
 # a11y_shows TITLE ROLE NAME: the window has a control of that role and name.
 a11y_shows() { a11y_labels "$1" 2>/dev/null | grep -qxF -- "$2"$'\t'"$3"; }
 
+# --- the template dialog of "Register" on the virtual screen ----------------
+# register_dialog_shown: the dialog is mapped. answer_register_dialog presses
+# Return (the default button "Ok"; "ALL" is chosen already) once the dialog is
+# on the screen, again until it is gone: a key sent while the window is still
+# being mapped can be lost.
+register_dialog_id() { xdotool search --onlyvisible --name '^Register RLX_PLUG$' 2>/dev/null | head -1 || true; }
+register_dialog_shown() { [ -n "$(register_dialog_id)" ]; }
+answer_register_dialog() {
+  local id="" seen=0
+  for _ in $(seq 1 300); do
+    id=$(register_dialog_id)
+    if [ -n "$id" ]; then
+      seen=1
+      sleep 0.3
+      xdotool key --window "$id" Return >/dev/null 2>&1 || true
+    elif [ "$seen" = 1 ]; then
+      return 0
+    fi
+    sleep 0.1
+  done
+  return 1
+}
+
 # --- directors on GLib's GDBus (gio_director.py), one connection each ---------
 #
 #   gio_start A              starts director A

@@ -18,6 +18,10 @@ Requests (words separated by blanks; the rest of the line is the last argument):
     set PROPERTY TYPE VALUE         Properties.Set; TYPE is b, i, n or s (b: true/false)
     send COMMAND TYPE NAME          SendCommand(i, n, s)
     release                         Release
+    flood N LENGTH COMMAND TYPE     N SendCommand calls at once, the object name
+                                    LENGTH "x"s; answers "ok SECONDS OUTCOME=COUNT ..."
+                                    (OUTCOME: ok or the error name), then "| " and
+                                    the first error message (200 characters at most)
     quit                            ends (the connection closes with it)
 """
 import os
@@ -48,6 +52,41 @@ def show(value):
     if isinstance(value, bool):
         return "true" if value else "false"
     return str(value)
+
+
+def flood(bus, path, count, length, command, kind):
+    """Queues every call before reading any reply, as a director that retries
+    in a loop or a buggy one does, then waits for all the answers."""
+    outcomes = {}
+    first_error = []
+    loop = GLib.MainLoop()
+    pending = [count]
+    name = "x" * length
+
+    def done(source, result):
+        try:
+            source.call_finish(result)
+            key = "ok"
+        except GLib.Error as e:
+            key = Gio.DBusError.get_remote_error(e) or "local"
+            if not first_error:
+                first_error.append(e.message.split(": ", 1)[-1] if e.message.startswith("GDBus.Error:")
+                                   else e.message)
+        outcomes[key] = outcomes.get(key, 0) + 1
+        pending[0] -= 1
+        if pending[0] == 0:
+            loop.quit()
+
+    start = GLib.get_monotonic_time()
+    for _ in range(count):
+        bus.call(SERVICE, path, INTERFACE, "SendCommand", GLib.Variant("(ins)", (command, kind, name)),
+                 None, Gio.DBusCallFlags.NONE, TIMEOUT_MS, None, done)
+    if count:
+        loop.run()
+    seconds = (GLib.get_monotonic_time() - start) / 1e6
+    summary = " ".join("%s=%d" % item for item in sorted(outcomes.items()))
+    message = first_error[0][:200] if first_error else ""
+    return "%.2f %s | %s" % (seconds, summary, message)
 
 
 def main():
@@ -85,6 +124,8 @@ def main():
                 params = GLib.Variant("(ins)", (int(words[1]), int(words[2]), " ".join(words[3:])))
                 call(path, INTERFACE, "SendCommand", params, None)
                 answer = None
+            elif request == "flood":
+                answer = flood(bus, path, int(words[1]), int(words[2]), int(words[3]), int(words[4]))
             elif request == "release":
                 call(path, INTERFACE, "Release", None, None)
                 answer = None

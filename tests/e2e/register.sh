@@ -11,30 +11,10 @@ e2e_private_bus "$@"
 setup_demo_tree
 "$lnsdb" create-network Plant --subsystem Routers >/dev/null
 
-# Presses Return (the default button "Ok"; "ALL" is chosen already) in the
-# template dialog once it is on the screen, again until the dialog is gone: a
-# key sent while the window is still being mapped can be lost.
-dialog_id() { xdotool search --onlyvisible --name '^Register RLX_PLUG$' 2>/dev/null | head -1 || true; }
-answer_dialog() {
-  local id="" seen=0
-  for _ in $(seq 1 300); do
-    id=$(dialog_id)
-    if [ -n "$id" ]; then
-      seen=1
-      sleep 0.3
-      xdotool key --window "$id" Return >/dev/null 2>&1 || true
-    elif [ "$seen" = 1 ]; then
-      return 0
-    fi
-    sleep 0.1
-  done
-  return 1
-}
-
 echo "== register, answering ALL"
 "$bin/lns-director" --network Plant register &
 director=$!
-answer_dialog || fail "the template dialog did not appear"
+answer_register_dialog || fail "the template dialog did not appear"
 wait "$director" || fail "register failed"
 
 templates=$("$bin/rlx-lnsdb" list --network Plant templates)
@@ -53,7 +33,7 @@ done
 echo "== register again: nothing is added"
 "$bin/lns-director" --network Plant register &
 director=$!
-answer_dialog || fail "the template dialog did not appear the second time"
+answer_register_dialog || fail "the template dialog did not appear the second time"
 wait "$director" || fail "second register failed"
 [ "$("$bin/rlx-lnsdb" list --network Plant apps | grep -c 'RLX_Plug.LNSPlugInAPI')" -eq 7 ] || fail "commands doubled"
 [ "$("$bin/rlx-lnsdb" list --network Plant templates | wc -l)" -eq 2 ] || fail "templates doubled"
