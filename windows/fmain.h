@@ -151,6 +151,11 @@ class fMain : public DeviceWindow {
   void onCmdCallCancel();
 
  private:
+  // Reads the firmware text (nvoProductName) into LabelProduct. A device that
+  // does not answer is asked about (Retry, No, Cancel); a network database
+  // that cannot be used is reported as such. On NotRead the texts say why.
+  enum class FirmwareRead { Read, NotRead, Abandoned };
+  FirmwareRead ReadFirmware();
   void ReleaseReferences();
   void ResetForOpen();
   // Step 2 of either open: interface, objects, the phonebook object, its dial

@@ -147,15 +147,30 @@ void fMain::ProcessDeviceCommand(lns::AppDevicePtr device, PlugInCommand&) {
     ApplyRow(Row::OffNetGlobals);
     return;
   }
+  LabelModem->setText(QStringLiteral("Object: ") + TheDevice->Name());
+  switch (ReadFirmware()) {
+    case FirmwareRead::Read: ApplyRow(Row::DeviceLevelGlobals); break;
+    case FirmwareRead::NotRead: ApplyRow(Row::NoAnswerOtherObject); break;
+    case FirmwareRead::Abandoned: break;
+  }
+}
+
+fMain::FirmwareRead fMain::ReadFirmware() {
   for (;;) {
-    LabelModem->setText(QStringLiteral("Object: ") + TheDevice->Name());
     try {
       CurrentNv = DeviceInterface->NetworkVariables()->Item(QStringLiteral("nvoProductName"));
       LabelProduct->setText(QStringLiteral("RLX Firmware: ") + CurrentNv->Value());
-      ApplyRow(Row::DeviceLevelGlobals);
-      return;
-    } catch (const lns::LnsError&) {
-      // The device did not answer: ask the operator.
+      return FirmwareRead::Read;
+    } catch (const lns::LnsError& e) {
+      // The variable is read through the network database: when that cannot
+      // be used, the operator is told so, not asked to check the device.
+      if (e.number() == lns::kErrDatabase) {
+        Report(e.description(), QString::fromLatin1(kPlugInTitle));
+        LabelProduct->setText(QString::fromLatin1(kFirmwareNotAvailable));
+        SetMessage(e.description(), kColourRed);
+        return FirmwareRead::NotRead;
+      }
+      // Otherwise the device did not answer: ask the operator.
     }
     const int answer = AskNoResponse(TheDevice->Name());
     if (answer == platform::IdYes)
@@ -163,11 +178,10 @@ void fMain::ProcessDeviceCommand(lns::AppDevicePtr device, PlugInCommand&) {
     if (answer == platform::IdNo) {
       LabelProduct->setText(QString::fromLatin1(kFirmwareNotAvailable));
       SetMessage(QStringLiteral("No response from ") + TheDevice->Name(), kColourRed);
-      ApplyRow(Row::NoAnswerOtherObject);
-    } else {
-      MMain.AttachAbandoned = true;
+      return FirmwareRead::NotRead;
     }
-    return;
+    MMain.AttachAbandoned = true;
+    return FirmwareRead::Abandoned;
   }
 }
 
@@ -194,33 +208,21 @@ void fMain::ProcessLonMarkObjectCommand(lns::LonMarkObjectPtr object, PlugInComm
     return;
   }
 
-  for (;;) {
-    try {
-      CurrentNv = DeviceInterface->NetworkVariables()->Item(QStringLiteral("nvoProductName"));
-      LabelProduct->setText(QStringLiteral("RLX Firmware: ") + CurrentNv->Value());
+  switch (ReadFirmware()) {
+    case FirmwareRead::Read:
       // Firmware before 3.2 has no dial on demand.
       if (NumericPrefix(LabelProduct->text().right(5)) < 3.2)
         MenuDialOnDemand->setEnabled(false);
       break;
-    } catch (const lns::LnsError&) {
-      // The device did not answer: ask the operator.
-    }
-    const int answer = AskNoResponse(TheDevice->Name());
-    if (answer == platform::IdYes)
-      continue;
-    if (answer == platform::IdNo) {
-      LabelProduct->setText(QString::fromLatin1(kFirmwareNotAvailable));
-      SetMessage(QStringLiteral("No response from ") + TheDevice->Name(), kColourRed);
+    case FirmwareRead::NotRead:
       if (strLonProgramName == MMain.InternalModemObjectName)
         ApplyRow(Row::NoAnswerFirstModem);
       else if (strLonProgramName.left(14) == QLatin1String("External Modem"))
         ApplyRow(Row::NoAnswerExternalModem);
       else
         ApplyRow(Row::NoAnswerOtherObject);
-    } else {
-      MMain.AttachAbandoned = true;
-    }
-    return;
+      return;
+    case FirmwareRead::Abandoned: return;
   }
 
   // Is the internal modem fitted? Without it the device numbers its modems

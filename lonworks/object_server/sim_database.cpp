@@ -1,7 +1,9 @@
 #include "sim_database.h"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
+#include <QFile>
 #include <QFileInfo>
 
 #include "platform/registry.h"
@@ -239,6 +241,7 @@ SimDatabase::SimDatabase(const QString& path, const Options& options) : path_(pa
     if (!options.readOnly) {
       exec("PRAGMA journal_mode=WAL");
       exec("PRAGMA synchronous=NORMAL");
+      watchFile();
     }
   } catch (...) {
     for (sqlite3_stmt* s : std::as_const(cache_))
@@ -264,8 +267,33 @@ void SimDatabase::setBusyTimeout(int ms) {
 
 bool SimDatabase::isReadOnly() const { return sqlite3_db_readonly(db_, "main") == 1; }
 
+// A file deleted (or replaced) while it is open still takes writes, into an
+// inode nobody will open again: every later change would be lost while
+// reported as saved. Each commit first checks that the path still names the
+// file this connection opened, and is rolled back when it does not.
+void SimDatabase::watchFile() {
+  localPath_ = QFile::encodeName(path_);
+  struct stat st {};
+  if (::stat(localPath_.constData(), &st) != 0)
+    return;
+  fileDevice_ = static_cast<qint64>(st.st_dev);
+  fileInode_ = static_cast<qint64>(st.st_ino);
+  sqlite3_commit_hook(db_, &SimDatabase::refuseCommitToAnotherFile, this);
+}
+
+int SimDatabase::refuseCommitToAnotherFile(void* self) {
+  auto* d = static_cast<SimDatabase*>(self);
+  struct stat st {};
+  const bool same = ::stat(d->localPath_.constData(), &st) == 0 && static_cast<qint64>(st.st_dev) == d->fileDevice_ &&
+                    static_cast<qint64>(st.st_ino) == d->fileInode_;
+  d->fileGone_ = !same;
+  return same ? 0 : 1;
+}
+
 void SimDatabase::fail(int rc, const char* what) const {
   const int primary = rc & 0xff;
+  if (rc == SQLITE_CONSTRAINT_COMMITHOOK && fileGone_)
+    throw databaseError(path_ + QStringLiteral(" was deleted or replaced while it was open: the change was not saved"));
   lastFailureBusy_ = primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
   const QString detail = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : rcText(rc);
   switch (primary) {

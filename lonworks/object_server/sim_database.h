@@ -146,12 +146,20 @@ class SimDatabase {
   void checkSchema(bool mayCreate);
   void createSchema();
   void release(sqlite3_stmt* stmt, bool cached);
+  void watchFile();
+  static int refuseCommitToAnotherFile(void* self);
 
   QString path_;
   Options options_;
   sqlite3* db_ = nullptr;
   int depth_ = 0;
   mutable bool lastFailureBusy_ = false;
+  // The file this connection opened (device and inode), and whether a commit
+  // was refused because the path no longer names it.
+  QByteArray localPath_;
+  qint64 fileDevice_ = -1;
+  qint64 fileInode_ = -1;
+  bool fileGone_ = false;
   QHash<QByteArray, sqlite3_stmt*> cache_;
   QHash<sqlite3_stmt*, bool> busy_;
 };

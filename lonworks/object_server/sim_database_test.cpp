@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <functional>
+#include <vector>
 
 #include "lonworks/object_server/test_network.h"
 #include "platform/registry.h"
@@ -104,6 +106,40 @@ TEST(SimDatabase, ReadOnlyFileReadsButRefusesChanges) {
     QFile::setPermissions(tree.databasePath(), QFile::ReadOwner);
     SimDatabase locked(tree.databasePath());
     errorOf([&] { locked.query("INSERT INTO networks(name) VALUES('M')").run(); }, lns::kErrDatabase);
+  }
+}
+
+// A file deleted or replaced under an open connection would take every
+// later change into an inode nobody opens again: the changes are refused and
+// reported, and nothing written after the loss is taken for saved.
+TEST(SimDatabase, ChangesToAFileDeletedOrReplacedWhileOpenAreRefused) {
+  const std::pair<const char*, std::function<void(const QString&)>> cases[] = {
+      {"deleted", [](const QString& path) { ASSERT_TRUE(QFile::remove(path)); }},
+      {"replaced", [](const QString& path) {
+         ASSERT_TRUE(QFile::remove(path));
+         ASSERT_TRUE(QFile::copy(path + QStringLiteral(".copy"), path));
+       }}};
+  for (const auto& [what, lose] : cases) {
+    SCOPED_TRACE(what);
+    testing::LonWorksTree tree;
+    SimDatabase db(tree.databasePath(), creating());
+    db.query("INSERT INTO networks(name) VALUES('before')").run();
+    db.exec("PRAGMA wal_checkpoint(TRUNCATE)");
+    ASSERT_TRUE(QFile::copy(tree.databasePath(), tree.databasePath() + QStringLiteral(".copy")));
+    lose(tree.databasePath());
+    for (const auto& change :
+         std::vector<std::function<void()>>{[&] { db.query("INSERT INTO networks(name) VALUES('after')").run(); },
+                                            [&] {
+                                              SimDatabase::Transaction tx(db);
+                                              db.query("UPDATE networks SET name='renamed'").run();
+                                              tx.commit();
+                                            }}) {
+      const QString text = errorOf(change, lns::kErrDatabase);
+      EXPECT_TRUE(text.contains(QStringLiteral("was deleted or replaced while it was open"))) << text.toStdString();
+    }
+    // Reads still work; nothing of the refused changes is there.
+    EXPECT_EQ(db.query("SELECT group_concat(name) FROM networks").scalarText(), QStringLiteral("before"));
+    EXPECT_FALSE(db.inTransaction());
   }
 }
 
