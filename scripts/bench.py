@@ -38,17 +38,22 @@ def median_seconds(benchmarks, name, counter=None):
     return chosen["real_time"] * unit[chosen["time_unit"]]
 
 
+# Shell lines that make a LonWorks tree under $work, register the plug-in in it
+# and create the demo network ($bin names the programs).
+DEMO_TREE = r'''lon="$work/LonWorks"; mkdir -p "$lon/Import" "$lon/Types" "$lon/bin"
+"$bin/rlx-reg" add 'HKLM\SOFTWARE\LonWorks' /v 'LonWorks Path' /d "$lon" /f >/dev/null
+"$bin/RLX_Plug" /regplugin
+"$bin/rlx-lnsdb" demo >/dev/null
+'''
+
+
 def process_measures(build, idle_seconds):
     """Start-up to a visible window, its resident memory, and its CPU while idle."""
     bindir = os.path.join(build, "bin")
     script = r'''
 set -euo pipefail
 bin="$1"; idle="$2"; work="$3"
-lon="$work/LonWorks"; mkdir -p "$lon/Import" "$lon/Types" "$lon/bin"
-"$bin/rlx-reg" add 'HKLM\SOFTWARE\LonWorks' /v 'LonWorks Path' /d "$lon" /f >/dev/null
-"$bin/RLX_Plug" /regplugin
-"$bin/rlx-lnsdb" demo >/dev/null
-t0=$(date +%s%N)
+''' + DEMO_TREE + r'''t0=$(date +%s%N)
 "$bin/lns-director" --network Demo --show configure Routers/RLX-Explicit >/dev/null
 t1=$(date +%s%N)
 pid=$(gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
@@ -104,11 +109,7 @@ def register_wait_cpu(build, seconds):
     script = r'''
 set -euo pipefail
 bin="$1"; span="$2"; work="$3"
-lon="$work/LonWorks"; mkdir -p "$lon/Import" "$lon/Types" "$lon/bin"
-"$bin/rlx-reg" add 'HKLM\SOFTWARE\LonWorks' /v 'LonWorks Path' /d "$lon" /f >/dev/null
-"$bin/RLX_Plug" /regplugin
-"$bin/rlx-lnsdb" demo >/dev/null
-"$bin/lns-director" --network Demo register >/dev/null 2>&1 &
+''' + DEMO_TREE + r'''"$bin/lns-director" --network Demo register >/dev/null 2>&1 &
 director=$!
 pid=""
 for _ in $(seq 1 100); do
