@@ -143,6 +143,9 @@ class Hivefile {
     settings_->endGroup();
     for (QString& c : out)
       c = decodeComponent(c);
+    // A hand-edited file can hold a group with an empty part ("a//b"); no
+    // key has an empty name, and listing one would send a walk round in it.
+    out.removeAll(QString());
     std::sort(out.begin(), out.end(),
               [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
     return out;

@@ -125,6 +125,32 @@ TEST(Registry, GarbageHiveFileReadsAsEmpty) {
   }
 }
 
+// A hand-edited hive can name a group with an empty part ("a//b", a leading
+// or trailing slash): a registry key never has an empty name, so such a part
+// is not listed as a subkey (a caller walking the tree would go round in it).
+TEST(Registry, NoSubkeyHasAnEmptyName) {
+  const QByteArray hives[] = {
+      "[a//b]\nv=1\n", "[/lead]\nv=1\n", "[trail/]\nv=1\n", "[General]\nx\\\\y=1\n",
+      QByteArray::fromBase64("AAAAAAAAAAAAAAAAAAAAICJhLGIiLCBcIgpbO0dlbmVyYWxdCng9QFZhcldvcmtzCnYlWmVyMjBQb2R1Y3RzCiU0"
+                             "MHZhbHVMb25Xb3Jrc1wlNDB2a2tra2tra2FsdWVzPUBCeXRlQXJyYXkoXDBceDEpLCAiYSxiIk8sIHgsIFZlcnNp"
+                             "YW50KFwwJQo=")};
+  for (const QByteArray& content : hives) {
+    SCOPED_TRACE(content.toStdString());
+    testing_support::TestEnv env;
+    QFile f(Registry::hiveFile(Hive::LocalMachine));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(content);
+    f.close();
+    QStringList keys{QString()};
+    for (int i = 0; i < keys.size() && i < 50; ++i) {
+      for (const QString& child : Registry::subKeys(Hive::LocalMachine, keys[i])) {
+        EXPECT_FALSE(child.isEmpty()) << "under \"" << keys[i].toStdString() << '"';
+        keys << (keys[i].isEmpty() ? child : keys[i] + u'\\' + child);
+      }
+    }
+  }
+}
+
 TEST(Registry, WriteIsOnDiskWhenTheCallReturns) {
   testing_support::TestEnv env;
   ASSERT_TRUE(Registry::setValue(Hive::LocalMachine, "SOFTWARE\\LonWorks", "LonWorks Path", "/tree"));
