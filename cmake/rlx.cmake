@@ -41,7 +41,7 @@ function(rlx_pch target kind)
   endif()
 endfunction()
 
-# rlx_add_test(name SOURCES a_test.cpp ... LIBS lib ... [ENV VAR=VALUE ...] [TIMEOUT s])
+# rlx_add_test(name SOURCES a_test.cpp ... LIBS lib ... [ENV VAR=VALUE] [TIMEOUT s])
 # A GoogleTest executable whose main() starts an offscreen QApplication, the
 # registry stand-in and the scripted UI services; every test case becomes one ctest test.
 function(rlx_add_test name)
@@ -61,6 +61,12 @@ function(rlx_add_test name)
   # build folders; ENV adds variables of the test's own.
   set(_props TIMEOUT ${T_TIMEOUT} LABELS unit)
   if(T_ENV)
+    # gtest_discover_tests hands a list on as separate property arguments:
+    # only the first variable would reach the test.
+    list(LENGTH T_ENV _env_count)
+    if(_env_count GREATER 1)
+      message(FATAL_ERROR "rlx_add_test(${name}): one ENV variable at most")
+    endif()
     list(APPEND _props ENVIRONMENT "${T_ENV}")
   endif()
   gtest_discover_tests(${name}
