@@ -9,6 +9,7 @@
 #include <unistd.h>
 #include <QTemporaryDir>
 #include <cstring>
+#include <utility>
 
 using platform::DisplayEnvironment;
 using platform::DisplayKind;
@@ -30,6 +31,11 @@ class Listener {
   static Listener tcp() { return Listener(AF_INET, QByteArray(), false); }
 
   Listener(Listener&& other) noexcept : fd_(other.fd_), port_(other.port_) { other.fd_ = -1; }
+  Listener& operator=(Listener&& other) noexcept {
+    std::swap(fd_, other.fd_);
+    std::swap(port_, other.port_);
+    return *this;
+  }
   ~Listener() {
     if (fd_ >= 0)
       ::close(fd_);
@@ -64,14 +70,24 @@ class Listener {
   int port_ = 0;
 };
 
-// A display number nobody serves, and one served by a listener of the test.
+// A display number nobody serves. The live one is served by a listener of
+// the test, on the first free number from 7392: tests run side by side, and
+// two of them cannot hold the same abstract socket.
 constexpr int kDeadDisplay = 7391;
-constexpr int kLiveDisplay = 7392;
+struct LiveDisplay {
+  LiveDisplay() : listener(Listener::x11(number)) {
+    while (!listener.ok() && number < 7392 + 200)
+      listener = Listener::x11(++number);
+  }
+  int number = 7392;
+  Listener listener;
+};
 
 TEST(Display, AnXServerIsReachedAtItsSocketOrPort) {
-  const Listener x = Listener::x11(kLiveDisplay);
+  const LiveDisplay x;
+  const int kLiveDisplay = x.number;
   const Listener tcp = Listener::tcp();
-  ASSERT_TRUE(x.ok());
+  ASSERT_TRUE(x.listener.ok());
   ASSERT_TRUE(tcp.ok());
   ASSERT_GT(tcp.port(), 6000);
   const QString live = QStringLiteral(":%1").arg(kLiveDisplay);
@@ -101,9 +117,10 @@ TEST(Display, AnXServerIsReachedAtItsSocketOrPort) {
 
 TEST(Display, TheQtPlatformListEndsOffscreenAndAnExplicitChoiceIsKept) {
   QTemporaryDir runtime;
-  const Listener x = Listener::x11(kLiveDisplay);
+  const LiveDisplay x;
+  const int kLiveDisplay = x.number;
   const Listener wayland = Listener::unixFile(runtime.path() + "/wayland-7");
-  ASSERT_TRUE(x.ok());
+  ASSERT_TRUE(x.listener.ok());
   ASSERT_TRUE(wayland.ok());
   const QString live = QStringLiteral(":%1").arg(kLiveDisplay);
   const QString dead = QStringLiteral(":%1").arg(kDeadDisplay);
