@@ -59,6 +59,12 @@ class NestingServer : public automation::DBusServer {
   int arriving = 0;  // calls still to arrive, one inside each answered call
   int deepest = 0;
   QStringList answered;
+  static QDBusMessage Message(const QString& name) {
+    QDBusMessage m = QDBusMessage::createMethodCall(automation::kServiceName, automation::kObjectsPath + "/1",
+                                                    automation::kObjectInterface, QStringLiteral("SendCommand"));
+    m << qint32(50) << qint16(0) << name;
+    return m;
+  }
 
  protected:
   automation::Reply dispatchCall(const automation::Call& call) override {
@@ -70,14 +76,6 @@ class NestingServer : public automation::DBusServer {
     }
     QCoreApplication::processEvents();
     return automation::Reply::ok();
-  }
-
- public:
-  static QDBusMessage Message(const QString& name) {
-    QDBusMessage m = QDBusMessage::createMethodCall(automation::kServiceName, automation::kObjectsPath + "/1",
-                                                    automation::kObjectInterface, QStringLiteral("SendCommand"));
-    m << qint32(50) << qint16(0) << name;
-    return m;
   }
 };
 

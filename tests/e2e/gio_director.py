@@ -54,6 +54,17 @@ def show(value):
     return str(value)
 
 
+def error_of(e):
+    """The D-Bus error name and message of a failed call, as sent: GDBus
+    carries the name in front of the message, as the gdbus tool prints it."""
+    name = Gio.DBusError.get_remote_error(e) or "local"
+    message = e.message
+    prefix = "GDBus.Error:%s: " % name
+    if message.startswith(prefix):
+        message = message[len(prefix):]
+    return name, message
+
+
 def flood(bus, path, count, length, command, kind):
     """Queues every call before reading any reply, as a director that retries
     in a loop or a buggy one does, then waits for all the answers."""
@@ -68,10 +79,9 @@ def flood(bus, path, count, length, command, kind):
             source.call_finish(result)
             key = "ok"
         except GLib.Error as e:
-            key = Gio.DBusError.get_remote_error(e) or "local"
+            key, message = error_of(e)
             if not first_error:
-                first_error.append(e.message.split(": ", 1)[-1] if e.message.startswith("GDBus.Error:")
-                                   else e.message)
+                first_error.append(message)
         outcomes[key] = outcomes.get(key, 0) + 1
         pending[0] -= 1
         if pending[0] == 0:
@@ -133,12 +143,7 @@ def main():
                 print("error local\tunknown request " + request, flush=True)
                 continue
         except GLib.Error as e:
-            name = Gio.DBusError.get_remote_error(e) or "local"
-            # GDBus carries the error name in front of the message, as the gdbus tool prints it.
-            message = e.message
-            prefix = "GDBus.Error:%s: " % name
-            if message.startswith(prefix):
-                message = message[len(prefix):]
+            name, message = error_of(e)
             print("error %s\t%s" % (name, message), flush=True)
             continue
         print("ok" if answer is None else "ok " + answer, flush=True)

@@ -164,7 +164,7 @@ ln -s "$bin/XIF32BIN" "$lon/bin/XIF32BIN"
 "$bin/rlx-lnsdb" demo >/dev/null
 
 # The installed interface files describe the installed plug-in.
-"$(gio_python)" "$e2e_here/introspection.py" "$prefix/$datadir/dbus-1/interfaces/RLX_Plug.Factory.xml" \
+"$(gio_python)" "$e2e_here/served_interfaces.py" "$prefix/$datadir/dbus-1/interfaces/RLX_Plug.Factory.xml" \
   "$prefix/$datadir/dbus-1/interfaces/RLX_Plug._LNSPlugInAPI.xml" || fail "the installed interface files differ"
 wait_plugin_ended "the plug-in ends with its last object"
 

@@ -2,7 +2,7 @@
 """Holds the automation interfaces' introspection files to what the running
 plug-in serves, on the session bus this runs on:
 
-    introspection.py FACTORY_XML OBJECT_XML
+    served_interfaces.py FACTORY_XML OBJECT_XML
 
 FACTORY_XML describes the object /RLX_Plug, OBJECT_XML an object made by
 RLX_Plug.Factory.CreateObject (made and released here, on one connection).
